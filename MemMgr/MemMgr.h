@@ -31,6 +31,9 @@ Link* PopLink(LinkList* list, Link* link);
 Link* FindLink(LinkList* list, uintptr_t key);
 Link* GetFreeLink();
 
+// Null for a negative size or one whose rounded size overflows.
 void* GetMem(int32_t size);
+// Ignores null, unknown and already released pointers.
 void PutMem(void* block);
+// Null and the old block untouched when the new block cannot be had.
 void* AdjustMem(void* block, int32_t size);

@@ -1,6 +1,84 @@
-// Placeholder until the installer's start-up lands.
+// setup: start-up, work area, install source, clean-up.
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
-int main() {
+#include <cstdlib>
+#include <cstring>
+
+#include "SysCmd/SysCmd.h"
+#include "setup/setup.h"
+#include "utils/utils.h"
+
+// The package and its unpacked contents need this much room.
+static const long kMinFreeBytes = 17000000L;
+
+// "/big/" names the same directory as "/big"; listing-based lookups need
+// the form without the trailing slash.
+static char* TrimmedDir(const char* dir) {
+  char* copy = SaveStr("%s", dir);
+  size_t len = std::strlen(copy);
+  while (len > 1 && copy[len - 1] == '/') copy[--len] = '\0';
+  return copy;
+}
+
+static bool DirExists(const char* dir) {
+  return std::strcmp(dir, "/") == 0 || FindFile(dir, "");
+}
+
+int main(int argc, char** argv) {
+  pLogPath = pTmpDir;
+  pToolPath = GetToolPath(argv[0]);
+  my_name = SaveStr("%s", StripPath(argv[0]));
+  InitSysCmdList();
+
+  bool cleanUp = true;
+  bool workAreaGiven = false;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "manual") == 0) {
+      cleanUp = false;
+      continue;
+    }
+    // The first word that is not "manual" names the work area, wherever
+    // "manual" stands; later words are ignored.
+    if (workAreaGiven) continue;
+    workAreaGiven = true;
+    pTmpDir = TrimmedDir(argv[i]);
+    pZantoInstallDir = SaveStr("%s/ZantoInstall", pTmpDir);
+    if (!DirExists(pTmpDir)) {
+      std::printf("ERROR: can't locate file, %s\n", argv[i]);
+      std::fflush(stdout);
+      std::exit(2);
+    }
+  }
+
+  int64_t freeBytes = 0;
+  if (GetDiskSpace(pTmpDir, &freeBytes) && freeBytes < kMinFreeBytes) {
+    std::printf(
+        "There isn't enough space in %s to perform the installation activities. The temporary "
+        "work area should be at least %li bytes. Restart the installation procedure using a "
+        "work area that has enough space. \nie: 1. Use /new_work_area_path in place of /tmp\n"
+        "    2. Run `setup /new_work_area_path`\n",
+        pTmpDir, kMinFreeBytes);
+    std::fflush(stdout);
+    std::exit(1);
+  }
+
+  DelKDLM();
+
+  if (!GetFileContent(pToolPath, "installfrom") || LineBuf[0] == 'd')
+    InstallFromDiskette();
+  else
+    InstallFromSite();
+
+  if (cleanUp) {
+    if (chdir(pTmpDir) != 0) SysError("can't change directory to %s", pTmpDir);
+    DeleteFile(pTmpDir, "ZantoInstall");
+    DeleteFile(pTmpDir, "setup");
+    DeleteFile(pTmpDir, "setup.hlp");
+    DeleteFile(pTmpDir, PACKAGE_NAME ".tar.Z");
+  }
   std::printf("\n");
+  std::fflush(stdout);
   return 0;
 }

@@ -81,11 +81,16 @@ struct TextMenu {
 extern uint8_t flExitTextMenu;
 extern TextMenuItem BlankTaskItem;
 
+// Selection map: entry 0 unused, entries 1..n hold the indexes of the
+// numbered items, then -1. At most 98 items get a number.
+#define TM_MAP_SIZE 100
+#define TM_MAX_NUMBER 98
+
 // Loop and selection.
 int RunMenu(TextMenu* menu, const char* settings, uint8_t interactive);
-int InitMenu(TextMenu* menu, uint8_t* selMap);
+int InitMenu(TextMenu* menu, int* selMap);  // selMap: TM_MAP_SIZE entries
 void FreeMenu(TextMenu* menu);
-int FindSelection(TextMenu* menu, uint8_t* selMap, int count);
+int FindSelection(TextMenu* menu, int* selMap, int count);
 int ProcessSelection(TextMenu* menu, int index);
 int PromptYN(const char* fmt, ...) PRINTF_FMT(1, 2);
 int TestNames(TextMenu* menu);

@@ -95,6 +95,8 @@ void ReplaceInputFile();
 // ---- Messages and the log ----
 [[noreturn]] void SysError(const char* fmt, ...) PRINTF_FMT(1, 2);
 void ErrorMsg(int level, int status, const char* fmt, ...) PRINTF_FMT(3, 4);
+// Appends to "<pLogPath>/<my_name>.log" (emptied by the first call while
+// flInitLog is set); only ever writes a regular file, never via a link.
 void PutLogMsg(const char* fmt, ...) PRINTF_FMT(1, 2);
 void errormsg(const char* fmt, ...) PRINTF_FMT(1, 2);
 [[noreturn]] void exit_app(int status);
@@ -102,6 +104,8 @@ void SysCmdP(int level, const char* fmt, ...) PRINTF_FMT(2, 3);
 
 // ---- Files, directories and identity ----
 // (CreateFile, DeleteFile and GetUserName run commands: see SysCmd.h.)
+// 1 when dir lists name (matched as a whole entry name). With a null or
+// empty name, dir is a full path whose last component is looked for.
 int FindFile(const char* dir, const char* name);
 char* ReadDir(DIR* dir, struct dirent* entry);
 char* GetDirFileList(const char* dir);

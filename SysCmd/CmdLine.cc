@@ -1,0 +1,34 @@
+// Pieces of a command line common to the runner and the output capture.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "MemMgr/MemMgr.h"
+#include "SysCmd/CmdLine.h"
+#include "SysCmd/SysCmd.h"
+
+void CmdNotFound(int row) {
+  const char* cmd = row >= 0 && row < 47 && ComList[row].pCmd ? ComList[row].pCmd : "";
+  std::fflush(stdout);
+  std::fprintf(stderr, "ERROR: unable to locate system command '%s'\n", cmd);
+  std::exit(0);
+}
+
+std::string CmdPrefix(int row) {
+  if (row == CMD_SHELL || row == CMD_SHELL_LOG) return std::string();
+  if (row < 0 || row >= 46 || !ComList[row].pPath) CmdNotFound(row);
+  const SysCmdRec& rec = ComList[row];
+  return ShellQuote(rec.pPath) + "/" + rec.pCmd + " " + rec.pArgs + " ";
+}
+
+std::string LogFileName() {
+  return std::string(pLogPath ? pLogPath : ".") + "/" + (my_name ? my_name : "") + ".log";
+}
+
+char* PoolCopy(std::string_view text) {
+  auto* block = static_cast<char*>(GetMem(static_cast<int32_t>(text.size() + 1)));
+  if (!block) SysError("Unable to allocate memory");
+  std::memcpy(block, text.data(), text.size());
+  block[text.size()] = '\0';
+  return block;
+}

@@ -1,0 +1,37 @@
+// Building blocks shared by the runner and the output capture: command
+// lines assembled from a row and a caller's format, with every substituted
+// text quoted for the shell when it is not a plain word.
+#pragma once
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+// Set when this run's log could not be created afresh; commands are then
+// shown on the terminal as when logging is off.
+extern bool flLogBroken;
+
+// True when the text holds only letters, digits and . _ - / + , : = @ %,
+// so the shell takes it as one word with no expansion.
+bool IsPlainWord(std::string_view text);
+
+// The text itself when plain, else the text in single quotes.
+std::string ShellQuote(std::string_view text);
+
+// Appends the format expanded with the arguments; %s and %c values are
+// passed through ShellQuote, the format's own text is copied as is.
+void AppendCmdFormat(std::string& out, const char* fmt, va_list ap);
+
+// Reports a row that was never resolved and ends the program (status 0).
+[[noreturn]] void CmdNotFound(int row);
+
+// "%s/%s %s " of the row's directory, command word and fixed arguments,
+// or an empty text for rows 0 and 1. An unresolved row ends the program.
+std::string CmdPrefix(int row);
+
+// "%s/%s.log" of pLogPath and my_name.
+std::string LogFileName();
+
+// A pool block holding a copy of the text; ends the program when the
+// pool is exhausted, as SaveStr does.
+char* PoolCopy(std::string_view text);

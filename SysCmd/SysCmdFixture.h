@@ -1,0 +1,72 @@
+// Test fixture of the command layer: the stand-in commands first on
+// PATH, the table resolved afresh, the log in a scratch directory, and a
+// shell hook that records every command line the runner starts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "SysCmd/SysCmd.h"
+#include "SysCmd/SysCmdSeam.h"
+#include "tests/support/FakeBin.h"
+#include "tests/support/Scratch.h"
+
+// Lines handed to the shell since the fixture started.
+inline std::vector<std::string> gShellLines;
+// When false the recorder only records and reports success.
+inline bool gShellRuns = true;
+
+inline int RecordShell(const char* line) {
+  gShellLines.push_back(line);
+  return gShellRuns ? std::system(line) : 0;
+}
+
+class SysCmdTest : public ::testing::Test {
+ protected:
+  ScratchDir scratch_{"syscmd"};
+  ScopedEnv path_{"PATH", FakeBinPath()};
+  ScopedEnv sleepLog_{"FAKE_SLEEP_LOG", scratch_.Sub("sleep.log")};
+  std::string logDir_ = scratch_.Path();
+
+  void SetUp() override {
+    static char name[] = "t";
+    ResetSysCmdList();
+    my_name = name;
+    pLogPath = logDir_.c_str();
+    flInitLog = 1;
+    gShellLines.clear();
+    gShellRuns = true;
+    pSysCmdShell = RecordShell;
+    InitSysCmdList();
+  }
+
+  void TearDown() override {
+    ResetSysCmdList();
+    pSysCmdShell = defaultShell_;
+    pLogPath = ".";
+  }
+
+  std::string LogName() const { return logDir_ + "/t.log"; }
+  std::string LogText() const { return ReadFile(LogName()); }
+  std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
+  // "dir/cmd args " as the runner begins a row's command line.
+  static std::string Prefix(int row) {
+    return std::string(ComList[row].pPath) + "/" + ComList[row].pCmd + " " + ComList[row].pArgs +
+           " ";
+  }
+  // Starts the log the way a first logged call does, then forgets the
+  // lines and pauses that took.
+  void StartLog() {
+    testing::internal::CaptureStdout();
+    SysCmd(CMD_SHELL, SC_WARN, "%s", "true");
+    testing::internal::GetCapturedStdout();
+    gShellLines.clear();
+    std::remove(scratch_.Sub("sleep.log").c_str());
+  }
+
+ private:
+  int (*defaultShell_)(const char*) = pSysCmdShell;
+};

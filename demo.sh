@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# demo.sh — build everything, make an installation site from the sample
+# package, and run the installer from that site on a throw-away copy of
+# this machine, at your terminal. When the installer ends, the list of
+# every change it made is printed; the machine itself is left untouched.
+#
+#   ./demo.sh            build into build/ and run the demo
+#   DEMO_BUILD_DIR=dir ./demo.sh   build into dir instead
+#
+# Needs root (the copy of the machine is an overlay in a private mount
+# namespace). Packages that are missing are installed with apt-get.
+set -euo pipefail
+cd "$(dirname "$0")"
+repo=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+if [ "$(id -u)" != 0 ]; then
+  echo "demo.sh: run me as root: the installer runs on a copy of this machine" >&2
+  echo "that only root can set up (the machine itself is not changed)." >&2
+  exit 1
+fi
+
+need=()
+for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev ncompress tar util-linux; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  echo "== installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${need[@]}"
+fi
+
+build=${DEMO_BUILD_DIR:-build}
+echo "== building into $build/"
+mkdir -p "$build"
+if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build "$build" -j "$jobs"; } >"$build/demo-build.log" 2>&1; then
+  tail -n 40 "$build/demo-build.log" >&2
+  echo "demo.sh: the build failed; the whole output is in $build/demo-build.log" >&2
+  exit 1
+fi
+
+# The medium: an installation site made from the sample package, as the
+# installer's own "Create an installation site." would leave it.
+build=$(cd "$build" && pwd)
+work=$build/demo
+rm -rf "$work"
+mkdir -p "$work"
+help_args=()
+[ -f "$build/bin/setup.hlp" ] && help_args=(--help-file "$build/bin/setup.hlp")
+tools/mkmedia/mkmedia --site --setup "$build/bin/setup" "${help_args[@]}" sample "$work/site" >/dev/null
+site=/opt/SolarisTavrin7315Install
+preview=$work/changes
+
+# Inside the copy the site sits where the installer would have made it,
+# and a simulated diskette drive with three blank diskettes stands ready
+# for "Create installation diskettes.".
+inside_path=/opt/cowdemo/floppy:/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+cat <<EOF
+== starting the installer from the installation site $site
+   (on a copy of this machine: answer its questions as an administrator would;
+   choose 1 to install the driver, e or "Exit" to leave)
+
+EOF
+set +e
+PATH=$inside_path:$PATH FLOPPY_STATE=/var/tmp/cowdemo-floppy \
+  tools/cowhost/cowhost -p "$preview" \
+    -r "$work/site:$site" \
+    -r "$repo/tools/floppy:/opt/cowdemo/floppy" \
+    -x /var/tmp/cowdemo-floppy -x /floppy -C "$site" -- \
+    /bin/sh -c 'floppyctl init "$FLOPPY_STATE" --empty --blank 3 >/dev/null && \
+                floppyctl sync && PATH=$0 exec ./setup' "$inside_path"
+status=$?
+set -e
+if [ $status = 77 ]; then
+  echo "demo.sh: this machine cannot make the throw-away copy (no mount namespace" >&2
+  echo "or overlay support); the installer was not run." >&2
+  exit 1
+fi
+
+echo
+echo "== the installer ended with status $status; the changes it made to the copy"
+echo "   (+ added, ~ changed, - removed; type, mode, owner, group, path):"
+echo
+cat "$preview"
+echo
+echo "== the machine itself is unchanged; the list is kept in ${preview#"$repo"/}"

@@ -1,0 +1,6 @@
+// The installer's work area and work directory; start-up replaces both
+// when a work area is named on the command line.
+#include "setup/setup.h"
+
+const char* pTmpDir = "/tmp";
+const char* pZantoInstallDir = "/tmp/ZantoInstall";

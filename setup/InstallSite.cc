@@ -1,0 +1,45 @@
+// The main menu's "Create an installation site.": a directory from which
+// later installations start without diskettes.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "SysCmd/SysCmd.h"
+#include "setup/setup.h"
+#include "utils/utils.h"
+
+static const char* const InstallSiteInfo[] = {
+    "This entry must be a full path to the installation directory\n",
+    "\fYou must specify an installation directory which will be used",
+    "to create the installation site. This utility will create the",
+    "install directory if it doesn't already exist.",
+    nullptr,
+};
+
+int GenInstallSite(TextMenu*, TextMenuItem*) {
+  Name[0] = '\0';
+  ChangeDir(pTmpDir);
+  if (!GetDirName(InstallSiteInfo, "/opt", false)) return 0;
+
+  std::string site =
+      std::string(Name) + (std::strcmp(Name, "/") == 0 ? "" : "/") + PACKAGE_NAME "Install";
+  CreateFile(site.c_str(), nullptr, "755", nullptr, nullptr);
+  SysCmd(CMD_CP, SC_WARN, "%s.tar.Z setup setup.hlp %s", PACKAGE_NAME, site.c_str());
+
+  DisksLines lines = ReadWorkDisks();
+  for (const std::vector<std::string>& line : lines)
+    for (const std::string& w : line)
+      SysCmd(CMD_CP, SC_FATAL, "%s/%s %s", pZantoInstallDir, w.c_str(), site.c_str());
+
+  // Written last: a site without its marker is not one yet.
+  std::string marker = site + "/installfrom";
+  pOut = OpenFile(pOut, marker.c_str(), "wt", 1);
+  if (pOut) {
+    std::fputs("installation site", pOut);
+    if (std::fclose(pOut) != 0)
+      std::fprintf(stderr, "ERROR: can't write file, %s\n", marker.c_str());
+    pOut = nullptr;
+  }
+  return 0;
+}

@@ -1,0 +1,101 @@
+// Script texts of the driver installation, kept as data so that each one
+// is written exactly as it stands here.
+#include "setup/Scripts.h"
+
+#include <cstring>
+#include <string>
+
+#include "SysCmd/SysCmd.h"
+#include "setup/setup.h"
+#include "utils/utils.h"
+
+const ScriptPart WrapperText[] = {
+    {"#! /usr/bin/sh\n\nTavrinFileSourceDir=`pwd`\nexport TavrinFileSourceDir\ncd %s\n%s/%s $*\n",
+     "aaf"},
+    {nullptr, nullptr},
+};
+
+const ScriptPart InterfaceText[] = {
+    {"#! /usr/bin/sh\n\nTavrinPrinterInterface=\"interface\"\nexport \tTavrinPrinterInterface\n",
+     ""},
+    // The lp service runs an interface program under the queue's name with
+    // request id, user, title, copies and options in front of the files.
+    {"\nTavrinPrinter=`/usr/bin/basename $0`\nTavrinRequest_id=$1\nTavrinUser_name=$2\n", ""},
+    {"TavrinTitle=$3\nTavrinCopies=$4\nTavrinOption_list=$5\n", ""},
+    {"export \tTavrinPrinter TavrinRequest_id TavrinUser_name TavrinTitle TavrinCopies "
+     "TavrinOption_list\n",
+     ""},
+    {"\nshift 5\n\ncd %s\n[ -f %s/%s.log ] && rm -f %s/%s.log\n", "aapap"},
+    {"\n%s/%s $* > %s/%s.log 2>%s/%s.log\n", "apapap"},
+    {"exit 0\n", ""},
+    {nullptr, nullptr},
+};
+
+const ScriptPart TtyInterfaceText[] = {
+    {"#! /usr/bin/sh\n\n", ""},
+    {"\nTavrinPrinter=`/usr/bin/basename $0`\nTavrinRequest_id=$1\nTavrinUser_name=$2\n", ""},
+    {"TavrinTitle=$3\nTavrinCopies=$4\nTavrinOption_list=$5\n", ""},
+    {"export \tTavrinPrinter TavrinRequest_id TavrinUser_name TavrinTitle TavrinCopies "
+     "TavrinOption_list\n",
+     ""},
+    {"\nshift 5\n\ncd %s\n", "a"},
+    {"\nif [ -f settings/$TavrinPrinter ]; then \n/usr/bin/tavrin -d$TavrinPrinter "
+     "-ssettings/$TavrinPrinter -n $*\n",
+     ""},
+    {"else\n\t/usr/bin/tavrin -d$TavrinPrinter -n $*\nfi\n", ""},
+    {"exit 0\n", ""},
+    {nullptr, nullptr},
+};
+
+// The line with "/TavrinD" also records the driver directory for the
+// next installation's directory dialogue.
+const ScriptPart RcScriptText[] = {
+    {"case $1 in\n'start')\n\techo \"Starting Zanto Print Demon.\"\n", ""},
+    {"\t[ -f %s/TavrinD ] && %s/TavrinD &\n\t;;", "aa"},
+    {"\n'stop')\n\techo \"Stoping Zanto Print Demon.\"\n", ""},
+    {"\t[ -f %s/TavrinDStop ] && %s/TavrinDStop\n\t;;\nesac\n", "aa"},
+    {nullptr, nullptr},
+};
+
+int PutScript(FILE* out, const ScriptPart* text, const char* appDir, const char* file) {
+  std::string s;
+  for (; text->Fmt; ++text) {
+    const char* arg = text->Args;
+    for (const char* c = text->Fmt; *c; ++c) {
+      if (c[0] == '%' && c[1] == 's' && *arg) {
+        const char* v = *arg == 'a' ? appDir : *arg == 'p' ? PRINT_PROGRAM : file;
+        s += v ? v : "";
+        ++arg;
+        ++c;
+      } else {
+        s += *c;
+      }
+    }
+  }
+  return std::fwrite(s.data(), 1, s.size(), out) == s.size();
+}
+
+int WriteScript(const char* path, int level, const ScriptPart* text, const char* appDir,
+                const char* file) {
+  pOut = OpenFile(pOut, path, "wt", level);
+  if (!pOut) return 0;
+  int ok = PutScript(pOut, text, appDir, file);
+  if (std::fclose(pOut) != 0) ok = 0;
+  pOut = nullptr;
+  if (!ok) {
+    // A full disk must not pass for a written script.
+    if (level == 2) SysError("can't write file, %s", path);
+    if (level == 1) std::fprintf(stderr, "ERROR: can't write file, %s\n", path);
+  }
+  return ok;
+}
+
+void GenSimpleScript(const char* file, const char* wrapper) {
+  if (!IsPlainFileName(wrapper)) {
+    std::fprintf(stderr, BAD_WRAPPER_MSG, wrapper ? wrapper : "");
+    return;
+  }
+  std::string path = std::string("/usr/bin/") + wrapper;
+  if (!WriteScript(path.c_str(), 1, WrapperText, AppDir, file)) return;
+  SysCmd(CMD_CHMOD, SC_QUIET, "755 /usr/bin/%s", wrapper);
+}

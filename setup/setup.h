@@ -1,0 +1,54 @@
+// setup: the installer. Start-up, install sources, the main menu and its
+// actions, generated scripts and the removal of the earlier print product.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "textmenu/textmenu.h"
+
+#define PACKAGE_NAME "SolarisTavrin7315"
+
+extern const char* pTmpDir;           // the work area
+extern const char* pZantoInstallDir;  // the work directory
+
+extern TextMenu MainMenu;
+extern TextMenuItem MainMenuItems[];
+extern TextMenu InstallMenu;
+extern TextMenuItem InstallMenuItems[];
+
+// Install sources.
+int InstallFromDiskette(TextMenu* menu = nullptr, TextMenuItem* item = nullptr);
+int InstallFromSite(TextMenu* menu = nullptr, TextMenuItem* item = nullptr);
+void EjectDiskette();
+void TestDiskette(int number);
+// Waits for the operator's key after a "press enter" request; end of input
+// ends the program (there is nobody left to insert a diskette).
+void WaitForEnter();
+
+// The "disks" list: one entry per diskette line, each the file names it
+// carries. Lines end at a line that is exactly "end_of_list".
+typedef std::vector<std::vector<std::string>> DisksLines;
+// Cuts a list text into lines of names; with stopAtWord a word
+// "end_of_list" also ends its line's names. Returns null, or why the list
+// cannot be used (a name longer than 127 characters, or one that is not a
+// plain file name). Nothing is written outside *lines.
+const char* SplitDisksList(const char* text, bool stopAtWord, DisksLines* lines);
+// The same for the list that GetFileContent has just read into LineBuf
+// from listPath; a list that was cut or cannot be used ends the program
+// with an "ERROR: " message naming listPath, status 1.
+DisksLines LoadDisksList(const char* listPath, bool stopAtWord);
+// True for a name that stays inside the directory it is looked up in.
+bool IsPlainFileName(const char* name);
+
+// Earlier-product removal.
+void DelKDLM();
+
+// Main menu actions (menu handlers; their arguments are not used).
+int Install(TextMenu* menu, TextMenuItem* item);
+int GenInstallSite(TextMenu* menu, TextMenuItem* item);
+int GenInstallDisks(TextMenu* menu, TextMenuItem* item);
+int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarlier);
+void GenZFile();
+void ChangeDir(const char* dir);   // ends the program when it cannot
+DisksLines ReadWorkDisks();        // the work directory's "disks", or the end

@@ -1,0 +1,33 @@
+// Where the stand-in commands live, and scoped environment changes.
+#include "tests/support/FakeBin.h"
+
+#include <cstdlib>
+
+std::string FakeBinDir() { return std::string(SETUP_SOURCE_DIR) + "/tests/fakebin"; }
+
+std::string FakeBinPath(const std::optional<std::string>& rest) {
+  std::string tail;
+  if (rest) {
+    tail = *rest;
+  } else {
+    const char* path = std::getenv("PATH");
+    tail = path ? path : "/usr/bin:/bin";
+  }
+  return FakeBinDir() + ":" + tail;
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)
+    : name_(name) {
+  if (const char* old = std::getenv(name.c_str())) old_ = old;
+  if (value)
+    setenv(name.c_str(), value->c_str(), 1);
+  else
+    unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_)
+    setenv(name_.c_str(), old_->c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
