@@ -23,8 +23,7 @@ TEST(DisksList, LinesAndEnd) {
   // Only a line that is exactly the marker ends the list.
   EXPECT_EQ(Split("disks setup.hlp pkg_tar.z1\npkg_tar.z2\nend_of_list\npkg_tar.z3\n", false),
             expected);
-  EXPECT_EQ(Split("a\nend_of_list \nb\n", false),
-            (DisksLines{{"a"}, {"end_of_list"}, {"b"}}));
+  EXPECT_EQ(Split("a\nend_of_list \nb\n", false), (DisksLines{{"a"}, {"end_of_list"}, {"b"}}));
   EXPECT_TRUE(Split("", false).empty());
   EXPECT_TRUE(Split("end_of_list\nx\n", true).empty());
 }
@@ -37,8 +36,8 @@ TEST(DisksList, MarkerInsideALine) {
 
 TEST(DisksList, RefusesNamesLeavingTheDirectory) {
   DisksLines lines;
-  for (const char* text : {"disks ../etc/passwd\n", "disks\n/etc/shadow\n", "a .\n", "..\n",
-                           "a\\/b\n"}) {
+  for (const char* text :
+       {"disks ../etc/passwd\n", "disks\n/etc/shadow\n", "a .\n", "..\n", "a\\/b\n"}) {
     const char* why = SplitDisksList(text, false, &lines);
     ASSERT_NE(why, nullptr) << text;
     EXPECT_NE(std::strstr(why, "not a plain file name"), nullptr) << why;

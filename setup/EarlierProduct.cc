@@ -31,8 +31,7 @@ static bool ReadHome(std::string* home) {
   size_t n = std::fread(head, 1, sizeof head, pIn);
   CloseInputFile();
   if (n < 9 || std::memcmp(head, "#!/bin/sh", 9) != 0) return false;
-  const char* mark =
-      static_cast<const char*>(memmem(head, n, kMark, sizeof kMark - 1));
+  const char* mark = static_cast<const char*>(memmem(head, n, kMark, sizeof kMark - 1));
   if (mark == nullptr) return false;
   const char* start = mark + sizeof kMark - 1;
   const char* end = start;
@@ -91,8 +90,10 @@ void DelKDLM() {
   // A home written with a trailing slash still names the same directory.
   while (home.size() > 1 && home.back() == '/') home.pop_back();
   if (!IsUsableHome(home)) {
-    ErrorMsg(1, 0, "the earlier product's home \"%s\" (from %s) is not a safe absolute path; "
-                   "nothing removed or restored", home.c_str(), kLp);
+    ErrorMsg(1, 0,
+             "the earlier product's home \"%s\" (from %s) is not a safe absolute path; "
+             "nothing removed or restored",
+             home.c_str(), kLp);
     return;
   }
 
@@ -108,8 +109,10 @@ void DelKDLM() {
 
   for (const std::string& name : ReadQueueNames(listPath.c_str())) {
     const char* q = name.c_str();
-    if (FindFile(kQueueDirs[0], q)) SysCmd(CMD_RM_RF, SC_WARN, " /var/spool/lp/admins/lp/printers/%s", q);
-    if (FindFile(kQueueDirs[1], q)) SysCmd(CMD_RM_RF, SC_WARN, " /var/spool/lp/admins/lp/interfaces/%s", q);
+    if (FindFile(kQueueDirs[0], q))
+      SysCmd(CMD_RM_RF, SC_WARN, " /var/spool/lp/admins/lp/printers/%s", q);
+    if (FindFile(kQueueDirs[1], q))
+      SysCmd(CMD_RM_RF, SC_WARN, " /var/spool/lp/admins/lp/interfaces/%s", q);
     if (FindFile(kQueueDirs[2], q)) SysCmd(CMD_RM_RF, SC_WARN, " /var/spool/lp/requests/%s", q);
   }
   SysCmd(CMD_RM, SC_WARN, " %s", listPath.c_str());

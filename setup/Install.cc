@@ -15,6 +15,7 @@
 #include "utils/utils.h"
 
 #define MODEL "7315"
+#define PKG_KEYWORDS ",mode,bat,owner,group,"
 
 static const char* const InstallInfo[] = {
     "This entry must be a full path to the installation directory\n",
@@ -38,21 +39,25 @@ DisksLines ReadWorkDisks() {
   return LoadDisksList(path.c_str(), false);
 }
 
-// Words of the list up to the word "end_of_list", copied out before any
-// command runs (the tokenizer's scan is process-wide). A name that is cut
-// or reaches outside the work directory is refused, not acted on.
-static std::vector<std::string> ListWords(const char* text, const char* delims, const char* stop) {
-  std::vector<std::string> words;
+// The archive's pieces as the list names them: words at spaces and line
+// ends (not tabs) that begin with "pkg_tar.", up to the word
+// "end_of_list". Taken out before any command runs, since the tokenizer's
+// scan is process-wide; a name that is cut or reaches outside the work
+// directory is refused, not acted on.
+static std::vector<std::string> PieceNames(const char* text) {
+  const char* delims = " \n\r";
+  std::vector<std::string> names;
   for (char* w = GetToken(text, delims); w; w = GetToken(nullptr, delims)) {
     if (flTokenCut)
       ErrorMsg(2, 1, "the list %s/disks holds a name longer than 127 characters", pZantoInstallDir);
-    if (std::strcmp(w, stop) == 0) break;
-    if (std::strncmp(w, "pkg_tar.", 8) == 0 && !IsPlainFileName(w))
+    if (std::strcmp(w, "end_of_list") == 0) break;
+    if (std::strncmp(w, "pkg_tar.", 8) != 0) continue;
+    if (!IsPlainFileName(w))
       ErrorMsg(2, 1, "the list %s/disks names \"%s\", which is not a plain file name",
                pZantoInstallDir, w);
-    words.emplace_back(w);
+    names.emplace_back(w);
   }
-  return words;
+  return names;
 }
 
 void GenZFile() {
@@ -60,15 +65,13 @@ void GenZFile() {
   ChangeDir(pTmpDir);
   if (!GetFileContent(pZantoInstallDir, "disks"))
     ErrorMsg(2, 1, "can't open file, ZantoInstall/disks");
+  // A cut list would lose its last pieces without a word.
   if (flContentCut) ErrorMsg(2, 1, "the list %s/disks is longer than 4095 bytes", pZantoInstallDir);
-  char text[4096];
-  std::snprintf(text, sizeof text, "%s", LineBuf);
+  std::vector<std::string> pieces = PieceNames(LineBuf);
   DeleteFile(pZantoInstallDir, PACKAGE_NAME ".tar.Z");
-  for (const std::string& w : ListWords(text, " \n\r", "end_of_list")) {
-    if (w.compare(0, 8, "pkg_tar.") != 0) continue;
-    SysCmd(CMD_CAT, SC_FATAL, "%s/%s >> %s/%s.tar.Z", pZantoInstallDir, w.c_str(), pZantoInstallDir,
-           PACKAGE_NAME);
-  }
+  for (const std::string& piece : pieces)
+    SysCmd(CMD_CAT, SC_FATAL, "%s/%s >> %s/%s.tar.Z", pZantoInstallDir, piece.c_str(),
+           pZantoInstallDir, PACKAGE_NAME);
 }
 
 // One line of pkg/pkg.list, taken apart and checked before any of it is
@@ -98,11 +101,14 @@ static const char* PkgLineError(const char* line, PkgLine* out) {
   if (out->Words.empty()) return nullptr;
   out->File = out->Words[0];
   if (out->Cut[0] || !IsPlainFileName(out->File.c_str())) return "not a plain file name";
-  // Values are taken as they stand; a cut one would name another owner,
-  // group or mode. A cut wrapper name is only skipped, like any other
-  // wrapper that cannot be written.
-  for (size_t i = 1; i + 1 < out->Words.size(); i += 2)
-    if (out->Cut[i + 1] && out->Words[i] != "bat") return "value longer than 127 characters";
+  // A cut mode, owner or group would name another one. A cut wrapper name
+  // is only skipped, like any other wrapper that cannot be written, and
+  // pairs of unknown keywords are not looked at.
+  for (size_t i = 1; i + 1 < out->Words.size(); i += 2) {
+    int key = FindToken(out->Words[i].c_str(), PKG_KEYWORDS);
+    if (out->Cut[i + 1] && (key == 1 || key == 3 || key == 4))
+      return "value longer than 127 characters";
+  }
   return nullptr;
 }
 
@@ -120,7 +126,7 @@ static void InstallPkgFiles() {
     SysCmd(CMD_CP, SC_FATAL, "%s/pkg/%s %s", pZantoInstallDir, file, AppDir);
     for (size_t i = 1; i + 1 < pl.Words.size(); i += 2) {
       const char* value = pl.Words[i + 1].c_str();
-      switch (FindToken(pl.Words[i].c_str(), ",mode,bat,owner,group,")) {
+      switch (FindToken(pl.Words[i].c_str(), PKG_KEYWORDS)) {
         case 1:
           SysCmd(CMD_CHMOD, SC_FATAL, "%s %s/%s", value, AppDir, file);
           break;

@@ -32,8 +32,7 @@ int InstallFromDiskette(TextMenu*, TextMenuItem*) {
   DeleteFile(pTmpDir, "ZantoInstall");
   MakeWorkDir("ZantoInstall");
 
-  if (!GetFileContent(kFloppy, "disks"))
-    ErrorMsg(2, 1, "can't open file, /floppy/floppy0/disks\n");
+  if (!GetFileContent(kFloppy, "disks")) ErrorMsg(2, 1, "can't open file, /floppy/floppy0/disks\n");
   DisksLines lines = LoadDisksList("/floppy/floppy0/disks", false);
 
   int number = 1;
@@ -66,8 +65,7 @@ int InstallFromSite(TextMenu*, TextMenuItem*) {
   if (FindFile(pTmpDir, "setup")) SysCmd(CMD_RM, SC_QUIET, " %s/setup", pTmpDir);
   if (FindFile(pTmpDir, "setup.hlp")) SysCmd(CMD_RM, SC_QUIET, " %s/setup.hlp", pTmpDir);
 
-  if (!GetFileContent(pToolPath, "disks"))
-    ErrorMsg(2, 1, "can't open file, %s/disks\n", pToolPath);
+  if (!GetFileContent(pToolPath, "disks")) ErrorMsg(2, 1, "can't open file, %s/disks\n", pToolPath);
   char listPath[4096];
   std::snprintf(listPath, sizeof listPath, "%s/disks", pToolPath);
   DisksLines lines = LoadDisksList(listPath, true);

@@ -2,6 +2,7 @@
 // given are null or zero.
 #include "setup/setup.h"
 
+// clang-format off
 // Name, kind and handler of one item.
 #define ITEM(name, kind, handler) \
   {name, kind, {}, nullptr, {}, {}, handler, 0, nullptr, 0, nullptr}
@@ -32,3 +33,4 @@ TextMenu InstallMenu = {
     "Install From Menu", 1, nullptr, nullptr, nullptr, nullptr, nullptr,
     InstallMenuItems, TMF_NORETURN | TMF_HELP, 0,
 };
+// clang-format on

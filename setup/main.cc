@@ -22,14 +22,14 @@ static char* TrimmedDir(const char* dir) {
   return copy;
 }
 
-static bool DirExists(const char* dir) {
-  return std::strcmp(dir, "/") == 0 || FindFile(dir, "");
-}
+static bool DirExists(const char* dir) { return std::strcmp(dir, "/") == 0 || FindFile(dir, ""); }
 
 int main(int argc, char** argv) {
+  // A caller may start the program without even a name.
+  const char* self = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : "setup";
   pLogPath = pTmpDir;
-  pToolPath = GetToolPath(argv[0]);
-  my_name = SaveStr("%s", StripPath(argv[0]));
+  pToolPath = GetToolPath(self);
+  my_name = SaveStr("%s", StripPath(self));
   InitSysCmdList();
 
   bool cleanUp = true;

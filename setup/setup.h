@@ -50,5 +50,5 @@ int GenInstallSite(TextMenu* menu, TextMenuItem* item);
 int GenInstallDisks(TextMenu* menu, TextMenuItem* item);
 int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarlier);
 void GenZFile();
-void ChangeDir(const char* dir);   // ends the program when it cannot
-DisksLines ReadWorkDisks();        // the work directory's "disks", or the end
+void ChangeDir(const char* dir);  // ends the program when it cannot
+DisksLines ReadWorkDisks();       // the work directory's "disks", or the end

@@ -41,7 +41,7 @@ inline bool CowHostUsable() {
   return usable == 1;
 }
 
-#define SKIP_WITHOUT_COWHOST()                                                      \
+#define SKIP_WITHOUT_COWHOST()                                                    \
   do {                                                                            \
     if (!setup_host::CowHostUsable())                                             \
       GTEST_SKIP() << "needs root with mount namespaces and overlayfs (cowhost)"; \
@@ -77,8 +77,7 @@ struct HostRun {
 
   // An installation site at /media/<dir>: the installer, the marker, the
   // "disks" list and a small file for each further name.
-  void Site(const std::string& dir, const std::string& disks,
-            const std::vector<std::string>& files,
+  void Site(const std::string& dir, const std::string& disks, const std::vector<std::string>& files,
             const std::optional<std::string>& installfrom = "installation site") {
     MediaSetup(dir + "/setup");
     Media(dir + "/disks", disks);
@@ -91,6 +90,7 @@ struct HostRun {
   // could not be made). Afterwards out.Sub("preview") lists the changes.
   RunResult Run(const std::string& script, const std::string& input) {
     RunSpec spec;
+    // clang-format off
     spec.argv = {CowHost(),
                  "-p", out.Sub("preview"),
                  "-r", FakeBinDir() + ":/cow/fakebin",
@@ -100,6 +100,7 @@ struct HostRun {
                  "-b", out.Path() + ":/out",
                  "-C", cwd,
                  "--", "/bin/sh", "-c", script};
+    // clang-format on
     spec.env = env;
     spec.input = input;
     return RunProgram(spec);
@@ -155,8 +156,8 @@ inline std::string ProbeExists(const std::string& name, const std::vector<std::s
 // Shell text that writes the sorted names in a directory, one a line, to
 // /out/<name> ("missing" when there is no such directory).
 inline std::string ProbeList(const std::string& name, const std::string& dir) {
-  return "if [ -d '" + dir + "' ]; then LC_ALL=C ls -A '" + dir + "'; else echo missing; fi > /out/" +
-         name + "\n";
+  return "if [ -d '" + dir + "' ]; then LC_ALL=C ls -A '" + dir +
+         "'; else echo missing; fi > /out/" + name + "\n";
 }
 
 inline std::string ExpectedProbe(const std::vector<std::pair<std::string, bool>>& paths) {

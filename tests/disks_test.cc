@@ -6,12 +6,6 @@
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 // Names in an image directory, sorted, one a line.
 std::string Listing(InstallHost& h, const std::string& image) {
   h.Sh("ls -A floppy/" + image + " > listing");

@@ -42,12 +42,17 @@ void Media(HostRun& h, const std::string& lp, const std::string& printers) {
 }
 
 const std::vector<std::string> kProbed = {
-    "/opt/old",          "/opt/old/home",         "/opt/old/7315",
-    "/opt/old/Zanto_printers", "/usr/bin/ZantoSave/lp", "/usr/ucb/ZantoSave/lpr",
+    "/opt/old",
+    "/opt/old/home",
+    "/opt/old/7315",
+    "/opt/old/Zanto_printers",
+    "/usr/bin/ZantoSave/lp",
+    "/usr/ucb/ZantoSave/lpr",
 };
 
 std::string Probes() {
-  return ProbeExists("exists", kProbed) + ProbeList("printers", "/var/spool/lp/admins/lp/printers") +
+  return ProbeExists("exists", kProbed) +
+         ProbeList("printers", "/var/spool/lp/admins/lp/printers") +
          ProbeList("interfaces", "/var/spool/lp/admins/lp/interfaces") +
          ProbeList("requests", "/var/spool/lp/requests") +
          "cp -p /usr/bin/lp /out/lp; cp -p /usr/ucb/lpr /out/lpr\n";
@@ -67,9 +72,12 @@ struct Earlier {
   std::string Out(const std::string& name) const { return ReadFile(h.out.Sub(name)); }
   // Nothing of the earlier product was touched.
   void ExpectLeftAlone(const std::string& lp) const {
-    EXPECT_EQ(Out("exists"), ExpectedProbe({{kProbed[0], true}, {kProbed[1], true},
-                                            {kProbed[2], true}, {kProbed[3], true},
-                                            {kProbed[4], true}, {kProbed[5], true}}));
+    EXPECT_EQ(Out("exists"), ExpectedProbe({{kProbed[0], true},
+                                            {kProbed[1], true},
+                                            {kProbed[2], true},
+                                            {kProbed[3], true},
+                                            {kProbed[4], true},
+                                            {kProbed[5], true}}));
     EXPECT_EQ(Out("lp"), lp);
     EXPECT_EQ(Out("lpr"), "#!/bin/sh\n");
     EXPECT_EQ(Out("printers"), "old\nother\nq1\n");
@@ -82,8 +90,9 @@ TEST(Earlier, RemovesTheEarlierProduct) {
   SKIP_WITHOUT_COWHOST();
   // queue1 with a comment, a comment line, blanks before '#', an empty
   // line, a line of blanks, a name ended by a tab.
-  Earlier e("#!/bin/sh\n# earlier print product\nKDLM_HOME=/opt/old/home\nexec \"$KDLM_HOME/bin/kdlm\"\n",
-            "q1  # first queue\n#skipped\n  #old\n\n   \nq2\tmore\n");
+  Earlier e(
+      "#!/bin/sh\n# earlier print product\nKDLM_HOME=/opt/old/home\nexec \"$KDLM_HOME/bin/kdlm\"\n",
+      "q1  # first queue\n#skipped\n  #old\n\n   \nq2\tmore\n");
   EXPECT_EQ(e.r.status, 0);
   EXPECT_EQ(e.r.err, "");
   EXPECT_EQ(e.r.out, std::string(14, '.') + MainMenuScreen() + "\n");
@@ -101,9 +110,12 @@ TEST(Earlier, RemovesTheEarlierProduct) {
             "/usr/bin/rm -f  /opt/old/Zanto_printers\n"
             "/usr/bin/rm -rf  /opt/old/7315\n" +
                 std::string(kSiteLog));
-  EXPECT_EQ(e.Out("exists"), ExpectedProbe({{kProbed[0], true}, {kProbed[1], false},
-                                            {kProbed[2], false}, {kProbed[3], false},
-                                            {kProbed[4], true}, {kProbed[5], true}}));
+  EXPECT_EQ(e.Out("exists"), ExpectedProbe({{kProbed[0], true},
+                                            {kProbed[1], false},
+                                            {kProbed[2], false},
+                                            {kProbed[3], false},
+                                            {kProbed[4], true},
+                                            {kProbed[5], true}}));
   // The saved commands are back, with their modes; the save directories stay.
   EXPECT_EQ(e.Out("lp"), kSavedLp);
   EXPECT_EQ(e.Out("lpr"), kSavedLpr);
@@ -170,8 +182,8 @@ TEST(Earlier, NoSaveDirectories) {
   SKIP_WITHOUT_COWHOST();
   HostRun h;
   Media(h, "#!/bin/sh\nKDLM_HOME=/opt/old/home\n", "q1\n");
-  RunResult r = h.Setup(Plant() + "rm -r /usr/ucb/ZantoSave", "/media/site/setup manual", "e\n",
-                        Probes());
+  RunResult r =
+      h.Setup(Plant() + "rm -r /usr/ucb/ZantoSave", "/media/site/setup manual", "e\n", Probes());
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(h.Log(), "/usr/bin/chmod  666 /tmp/setup.log\n" + std::string(kSiteLog));

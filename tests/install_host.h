@@ -24,6 +24,13 @@ struct HostRun {
   std::vector<std::string> changes;  // cowhost's preview lines, /h8 left out
 };
 
+// How often what occurs in text.
+inline size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 class InstallHost {
  public:
   InstallHost() : dir_("h8host") {

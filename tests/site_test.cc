@@ -16,12 +16,6 @@ const std::string SiteFiles = "+ f 0644 root root /opt/" PKG
                               "Install/pkg_tar.z2\n"
                               "+ f 0644 root root /opt/" PKG "Install/setup.hlp\n";
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 TEST(Site, MadeInOptThenInstalledFrom) {
   SKIP_UNLESS_HOST();
   InstallHost h;

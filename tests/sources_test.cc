@@ -27,7 +27,8 @@ void ThreeDiskettes(HostRun& h) {
 }
 
 // Msg holds what the eject commands printed.
-const std::string kThreeCopied = "Msg\ndisks\nextra\npkg_tar.z1\npkg_tar.z2\npkg_tar.z3\nsetup.hlp\n";
+const std::string kThreeCopied =
+    "Msg\ndisks\nextra\npkg_tar.z1\npkg_tar.z2\npkg_tar.z3\nsetup.hlp\n";
 
 std::string DisketteLog() {
   return "/usr/bin/chmod  666 /tmp/setup.log\n"
@@ -49,8 +50,8 @@ TEST(Sources, SiteList) {
          "disks setup.hlp\n\n\r\ninstallfrom\tpkg_tar.z1 end_of_list skipped\n\npkg_tar.z2\n"
          "end_of_list\npkg_tar.z3\n",
          {"setup.hlp", "pkg_tar.z1", "skipped", "pkg_tar.z2", "pkg_tar.z3"});
-  RunResult r = h.Setup("", "/media/site/setup manual", "e\n",
-                        ProbeList("work", "/tmp/ZantoInstall"));
+  RunResult r =
+      h.Setup("", "/media/site/setup manual", "e\n", ProbeList("work", "/tmp/ZantoInstall"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, "......" + MainMenuScreen() + "\n");
@@ -71,11 +72,11 @@ TEST(Sources, SiteIsTheWorkArea) {
   SKIP_WITHOUT_COWHOST();
   HostRun h;
   h.Site("site", "disks installfrom pkg_tar.z1\n", {"setup.hlp", "pkg_tar.z1"});
-  std::string before = "cp -p /media/site/* /tmp/ && mkdir /tmp/ZantoInstall && echo old > "
-                       "/tmp/ZantoInstall/stale";
-  RunResult r =
-      h.Setup(before, "/tmp/setup manual", "e\n",
-              ProbeList("work", "/tmp/ZantoInstall") + ProbeList("area", "/tmp"));
+  std::string before =
+      "cp -p /media/site/* /tmp/ && mkdir /tmp/ZantoInstall && echo old > "
+      "/tmp/ZantoInstall/stale";
+  RunResult r = h.Setup(before, "/tmp/setup manual", "e\n",
+                        ProbeList("work", "/tmp/ZantoInstall") + ProbeList("area", "/tmp"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadFile(h.out.Sub("work")), "disks\ninstallfrom\npkg_tar.z1\n");
@@ -125,8 +126,7 @@ TEST(Sources, ThreeDiskettes) {
   HostRun h;
   ThreeDiskettes(h);
   RunResult r = h.Setup(FloppyInit("--queue /media/d1 /media/d2 /media/d3"),
-                        "/cow/bin/setup manual", "\n\ne\n",
-                        ProbeList("work", "/tmp/ZantoInstall"));
+                        "/cow/bin/setup manual", "\n\ne\n", ProbeList("work", "/tmp/ZantoInstall"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, "..Reading diskette 1\n...Reading diskette 2\n" + std::string(kInsert2) +
@@ -148,9 +148,9 @@ TEST(Sources, WrongDisketteAndBusyDrive) {
   {
     HostRun h;
     ThreeDiskettes(h);
-    RunResult r = h.Setup(FloppyInit("--queue /media/d1 /media/d3 /media/d2 /media/d3"),
-                          "/cow/bin/setup manual", "\n\n\ne\n",
-                          ProbeList("work", "/tmp/ZantoInstall"));
+    RunResult r =
+        h.Setup(FloppyInit("--queue /media/d1 /media/d3 /media/d2 /media/d3"),
+                "/cow/bin/setup manual", "\n\n\ne\n", ProbeList("work", "/tmp/ZantoInstall"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "..Reading diskette 1\n...Reading diskette 2\n" + std::string(kInsert2) +
                          kInsert2 + ".Reading diskette 3\n" + kInsert3 + ".." + MainMenuScreen() +
@@ -161,9 +161,9 @@ TEST(Sources, WrongDisketteAndBusyDrive) {
   {
     HostRun h;
     ThreeDiskettes(h);
-    RunResult r = h.Setup(FloppyInit("--fail-ejects 2 --queue /media/d1 /media/d2 /media/d3"),
-                          "/cow/bin/setup manual", "\n\n\n\ne\n",
-                          ProbeList("work", "/tmp/ZantoInstall"));
+    RunResult r =
+        h.Setup(FloppyInit("--fail-ejects 2 --queue /media/d1 /media/d2 /media/d3"),
+                "/cow/bin/setup manual", "\n\n\n\ne\n", ProbeList("work", "/tmp/ZantoInstall"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "..Reading diskette 1\n...Reading diskette 2\n" + std::string(kEjectBusy) +
                          kEjectBusy + kInsert2 + ".Reading diskette 3\n" + kInsert3 + ".." +
@@ -176,7 +176,8 @@ TEST(Sources, WrongDisketteAndBusyDrive) {
 // of the input ends the program instead of asking forever.
 TEST(Sources, EndOfInputWhileWaiting) {
   SKIP_WITHOUT_COWHOST();
-  for (const char* options : {"--queue /media/d1 /media/d3", "--fail-ejects 1000 --queue /media/d1"}) {
+  for (const char* options :
+       {"--queue /media/d1 /media/d3", "--fail-ejects 1000 --queue /media/d1"}) {
     HostRun h;
     ThreeDiskettes(h);
     RunResult r = h.Setup(FloppyInit(options), "/cow/bin/setup manual", "");

@@ -137,9 +137,11 @@ TEST(Startup, WorkAreaAndCleanUp) {
     RunResult r = h.Setup(before, "/cow/bin/setup " + c.args, "e\n", ProbeExists("left", left));
     EXPECT_EQ(r.status, 0) << c.args;
     EXPECT_EQ(r.out.substr(r.out.size() - 1), "\n");
-    EXPECT_EQ(ReadFile(h.out.Sub("left")),
-              ExpectedProbe({{left[0], c.kept}, {left[1], c.kept}, {left[2], c.kept},
-                             {left[3], c.kept}, {left[4], false}}))
+    EXPECT_EQ(ReadFile(h.out.Sub("left")), ExpectedProbe({{left[0], c.kept},
+                                                          {left[1], c.kept},
+                                                          {left[2], c.kept},
+                                                          {left[3], c.kept},
+                                                          {left[4], false}}))
         << c.args;
     // The log stays in /tmp whatever the work area.
     std::string log = h.Log();
@@ -150,14 +152,15 @@ TEST(Startup, WorkAreaAndCleanUp) {
   }
 }
 
-// Without arguments the work area is /tmp; "manual" alone keeps the files.
+// Without arguments the work area is /tmp; "manual" keeps the files.
 TEST(Startup, DefaultWorkArea) {
   SKIP_WITHOUT_COWHOST();
-  for (bool manual : {false, true}) {
+  for (std::string args : {"", " manual", " /tmp manual", " /tmp/ manual"}) {
+    bool manual = !args.empty();
     HostRun h;
     h.Site("site", "disks pkg_tar.z1\n", {"pkg_tar.z1"});
-    RunResult r = h.Setup("", std::string("/media/site/setup") + (manual ? " manual" : ""),
-                          "e\n", ProbeList("work", "/tmp/ZantoInstall"));
+    RunResult r =
+        h.Setup("", "/media/site/setup" + args, "e\n", ProbeList("work", "/tmp/ZantoInstall"));
     EXPECT_EQ(r.status, 0);
     // A dot for each logged command: log set-up, two copies, the clean-up.
     EXPECT_EQ(r.out, "..." + MainMenuScreen() + (manual ? "" : ".") + "\n");

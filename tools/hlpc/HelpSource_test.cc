@@ -160,7 +160,7 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
-TEST(ShippedHelp, CompilesAndRoundTrips) {
+TEST(ShippedHelpSource, CompilesAndRoundTrips) {
   const char* dir = getenv("SETUP_SOURCE_DIR");
   ASSERT_NE(dir, nullptr);
   std::string src = ReadFile(std::string(dir) + "/help/setup.hlpsrc");
