@@ -1,11 +1,14 @@
-// Test helpers: help files made from help source.
+// Test helpers shared by the viewer's and the compiler's tests: help files
+// made from help source or from raw screen bytes, and scratch files.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
-#include "HelpTty/HelpTty.h"
 #include "tools/hlpc/HelpSource.h"
 
 inline std::string HelpFile(const std::string& source) {
@@ -15,26 +18,44 @@ inline std::string HelpFile(const std::string& source) {
 }
 
 inline std::string Bytes(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s.push_back(static_cast<char>(b));
-  return s;
+  return std::string(bytes.begin(), bytes.end());
 }
 
-// A help file whose screens hold the given content bytes.
-inline std::string RawHelpFile(const std::initializer_list<std::string>& screens) {
-  std::string f = Bytes({0, 0, 0});
-  uint32_t off = static_cast<uint32_t>(3 + 4 * screens.size());
-  auto put32 = [&f](uint32_t v) {
-    f += Bytes({int(v >> 24), int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)});
-  };
-  for (const std::string& s : screens) {
-    put32(off);
-    off += static_cast<uint32_t>(7 + s.size());
-  }
-  for (const std::string& s : screens) {
-    f += Bytes({0, 0, 0});
-    put32(static_cast<uint32_t>(s.size()));
-    f += s;
-  }
-  return f;
+inline std::string Be32(uint32_t v) {
+  return Bytes({int(v >> 24), int(v >> 16), int(v >> 8), int(v)});
 }
+
+// A help file whose screens hold the given content bytes, and no names.
+inline std::string RawHelpFile(const std::initializer_list<std::string>& screens) {
+  std::string table, records;
+  for (const std::string& s : screens) {
+    table += Be32(static_cast<uint32_t>(3 + 4 * screens.size() + records.size()));
+    records += Bytes({0, 0, 0}) + Be32(static_cast<uint32_t>(s.size())) + s;
+  }
+  return Bytes({0, 0, 0}) + table + records;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ShippedHelpSource() {
+  const char* dir = getenv("SETUP_SOURCE_DIR");
+  return ReadFile(std::string(dir ? dir : ".") + "/help/setup.hlpsrc");
+}
+
+struct TempDir {
+  std::string path = [] {
+    char tmpl[] = "/tmp/helpttyXXXXXX";
+    return std::string(mkdtemp(tmpl));
+  }();
+  ~TempDir() { EXPECT_EQ(system(("rm -rf '" + path + "'").c_str()), 0); }
+  std::string File(const char* name) const { return path + "/" + name; }
+};

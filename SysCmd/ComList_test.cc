@@ -1,119 +1,76 @@
 #include <unistd.h>
 
-#include <cstring>
-
 #include "MemMgr/MemMgr.h"
 #include "SysCmd/SysCmdFixture.h"
 
 namespace {
 
-constexpr char kSearchPaths[] = "/usr/bin:/usr/ucb:/usr/sbin:/bin:/sbin:/usr/lib:/usr/lib/lp";
-
-// A directory that lists every command of the table (plain empty files).
-void FillWithAllCommands(const std::string& dir) {
-  MakeDirs(dir);
-  for (int row = 2; ComList[row].pCmd; ++row) WriteFile(dir + "/" + ComList[row].pCmd, "");
-}
-
 using ComListTest = SysCmdTest;
 
-TEST_F(ComListTest, TableRowsAreFixed) {
-  EXPECT_STREQ(ComList[CMD_SHELL].pCmd, "");
-  EXPECT_STREQ(ComList[CMD_SHELL_LOG].pCmd, "");
-  EXPECT_STREQ(ComList[CMD_CP].pArgs, "-p");
-  EXPECT_STREQ(ComList[CMD_KILL].pArgs, "-KILL");
-  EXPECT_STREQ(ComList[CMD_TAR_EXTRACT].pArgs, "xvfp");
-  EXPECT_STREQ(ComList[CMD_DF].pCmd, "df");
-  EXPECT_STREQ(ComList[CMD_DF].pArgs, "-k");
-  EXPECT_EQ(ComList[46].pCmd, nullptr);
-  std::string noPause;
-  for (int row = 0; row < 46; ++row)
-    if (ComList[row].Delay == 0) noPause += std::string(" ") + ComList[row].pCmd;
-  EXPECT_EQ(noPause, " clear file sleep df");
+// GetCmd's text, released.
+std::string Cmd(int row) {
+  char* cmd = GetCmd(row);
+  std::string text = cmd ? cmd : "(none)";
+  if (cmd) PutMem(cmd);
+  return text;
 }
 
-TEST_F(ComListTest, UnsetPathSearchesOnlyFixedList) {
+TEST_F(ComListTest, PathOrderDecidesAndFixedListFillsTheRest) {
+  const std::string a = scratch_.Sub("opt/bin"), b = scratch_.Sub("usr/bin"),
+                    cwd = scratch_.Sub("cwd");
+  for (const std::string& dir : {a, b + "/tar", cwd}) MakeDirs(dir);  // any kind of entry counts
+  for (const std::string& file : {a + "/ls", b + "/ls", b + "/eject", b + "/rm", cwd + "/ls"})
+    WriteFile(file, "");
   ResetSysCmdList();
-  ScopedEnv noPath("PATH", std::nullopt);
-  InitSysCmdList();
-  EXPECT_EQ(flSysCmdLog, 1);
-  EXPECT_EQ(ComList[CMD_LS].pPath, SearchPaths);  // /usr/bin, first in the list
-  EXPECT_STREQ(ComList[CMD_LS].pPath, "/usr/bin");
-  EXPECT_EQ(SearchPaths[8], '\0');  // cut in place
-  EXPECT_EQ(ComList[CMD_SHELL].pPath, nullptr);
-  EXPECT_EQ(ComList[CMD_SHELL_LOG].pPath, nullptr);
-}
-
-TEST_F(ComListTest, FirstPathDirectoryWinsAndEmptyEntriesAreSkipped) {
-  const std::string a = scratch_.Sub("opt/bin"), b = scratch_.Sub("usr/bin");
-  MakeDirs(a);
-  MakeDirs(b);
-  WriteFile(a + "/ls", "");
-  WriteFile(b + "/ls", "");
-  WriteFile(b + "/eject", "");
-  WriteFile(b + "/rm", "");
-  MakeDirs(b + "/tar");  // any kind of entry counts
-  ResetSysCmdList();
-  ScopedEnv path("PATH", a + "::" + b);
-  InitSysCmdList();
+  {
+    ScopedEnv path("PATH", a + "::" + b);  // the empty entry is skipped
+    InitSysCmdList();
+  }
   EXPECT_EQ(ComList[CMD_LS].pPath, a);
-  EXPECT_EQ(ComList[CMD_EJECT].pPath, b);
-  EXPECT_EQ(ComList[CMD_EJECT_QUERY].pPath, ComList[CMD_EJECT].pPath);
-  EXPECT_EQ(ComList[CMD_RM_RF].pPath, ComList[CMD_RM].pPath);
-  EXPECT_EQ(ComList[CMD_TAR_CREATE].pPath, b);
-  EXPECT_EQ(ComList[CMD_TAR_EXTRACT].pPath, b);
-  // Rows missing from PATH come from the fixed list.
+  for (int row : {CMD_EJECT, CMD_EJECT_QUERY, CMD_RM, CMD_RM_RF, CMD_TAR_CREATE, CMD_TAR_EXTRACT})
+    EXPECT_EQ(ComList[row].pPath, b) << row;
   EXPECT_STREQ(ComList[CMD_CAT].pPath, "/usr/bin");
-}
-
-TEST_F(ComListTest, RelativeEntryIsKeptAsGiven) {
-  const std::string dir = scratch_.Sub("cwd");
-  MakeDirs(dir);
-  WriteFile(dir + "/ls", "");
-  char cwd[4096];
-  ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-  ASSERT_EQ(chdir(dir.c_str()), 0);
+  // A relative entry is kept as given.
+  char here[4096];
+  ASSERT_TRUE(getcwd(here, sizeof here));
+  ASSERT_EQ(chdir(cwd.c_str()), 0);
   ResetSysCmdList();
   {
     ScopedEnv path("PATH", ".");
     InitSysCmdList();
   }
-  ASSERT_EQ(chdir(cwd), 0);
-  EXPECT_STREQ(ComList[CMD_LS].pPath, ".");
-  char* cmd = GetCmd(CMD_LS);
-  EXPECT_STREQ(cmd, "./ls ");
-  PutMem(cmd);
+  ASSERT_EQ(chdir(here), 0);
+  EXPECT_EQ(Cmd(CMD_LS), "./ls ");
+  // GetCmd joins directory, word and fixed arguments.
+  EXPECT_EQ(Cmd(CMD_CP), std::string(ComList[CMD_CP].pPath) + "/cp -p");
+  ComList[CMD_CP].pPath = nullptr;
+  EXPECT_EQ(Cmd(CMD_CP), "(none)");
+  EXPECT_EQ(Cmd(CMD_SHELL), "(none)");
 }
 
-TEST_F(ComListTest, FixedListUntouchedOnceAllRowsAreFound) {
-  const std::string all = scratch_.Sub("all");
-  FillWithAllCommands(all);
+TEST_F(ComListTest, FixedListAloneAndItsFill) {
+  ResetSysCmdList();
+  {
+    ScopedEnv noPath("PATH", std::nullopt);
+    InitSysCmdList();
+  }
+  EXPECT_EQ(flSysCmdLog, 1);
+  EXPECT_EQ(ComList[CMD_LS].pPath, SearchPaths);  // /usr/bin, first in the list, cut in place
+  EXPECT_STREQ(ComList[CMD_LS].pPath, "/usr/bin");
+  EXPECT_EQ(ComList[CMD_SHELL].pPath, nullptr);
+  EXPECT_EQ(ComList[CMD_SHELL_LOG].pPath, nullptr);
+  // FillCmdPaths says 0 once the table is complete; rows point into the
+  // caller's text and the first directory found wins.
+  const std::string all = scratch_.Sub("all"), fake = FakeBinDir();
+  MakeDirs(all);
+  for (int row = 2; ComList[row].pCmd; ++row) WriteFile(all + "/" + ComList[row].pCmd, "");
+  ResetSysCmdList();
   EXPECT_EQ(FillCmdPaths(scratch_.Sub("missing").c_str()), 1);
-  ResetSysCmdList();
-  ScopedEnv path("PATH", all + ":" + FakeBinDir());
-  InitSysCmdList();
-  for (int row = 2; row < 46; ++row) EXPECT_EQ(ComList[row].pPath, all) << row;
-  EXPECT_STREQ(SearchPaths, kSearchPaths);
-  // The directory that completes the table reports so; the directory
-  // text must outlive the table.
-  const std::string fake = FakeBinDir();
-  ResetSysCmdList();
   EXPECT_EQ(FillCmdPaths(fake.c_str()), 1);
   EXPECT_EQ(FillCmdPaths(all.c_str()), 0);
   EXPECT_EQ(ComList[CMD_SLEEP].pPath, fake.c_str());
+  EXPECT_EQ(ComList[CMD_LPADMIN].pPath, all.c_str());
   ResetSysCmdList();
-}
-
-TEST_F(ComListTest, GetCmdJoinsDirectoryWordAndArguments) {
-  char* whoami = GetCmd(CMD_WHOAMI);
-  EXPECT_EQ(std::string(whoami), FakeBinDir() + "/whoami ");
-  PutMem(whoami);
-  char* cp = GetCmd(CMD_CP);
-  EXPECT_EQ(std::string(cp), std::string(ComList[CMD_CP].pPath) + "/cp -p");
-  PutMem(cp);
-  ComList[CMD_WHOAMI].pPath = nullptr;
-  EXPECT_EQ(GetCmd(CMD_WHOAMI), nullptr);
-  EXPECT_EQ(GetCmd(CMD_SHELL), nullptr);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "tests/support/FakeBin.h"
 #include "tests/support/Scratch.h"
 
+using Lines = std::vector<std::string>;
+
 // Lines handed to the shell since the fixture started.
 inline std::vector<std::string> gShellLines;
 // When false the recorder only records and reports success.
@@ -50,6 +52,8 @@ class SysCmdTest : public ::testing::Test {
   }
 
   std::string LogName() const { return logDir_ + "/t.log"; }
+  // What a logged command line gets appended when its format has no '>'.
+  std::string Redir() const { return " >> " + LogName() + " 2>> " + LogName(); }
   std::string LogText() const { return ReadFile(LogName()); }
   std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
   // "dir/cmd args " as the runner begins a row's command line.
@@ -57,12 +61,17 @@ class SysCmdTest : public ::testing::Test {
     return std::string(ComList[row].pPath) + "/" + ComList[row].pCmd + " " + ComList[row].pArgs +
            " ";
   }
+  // What the body printed on standard output.
+  template <class Body>
+  static std::string Out(Body body) {
+    testing::internal::CaptureStdout();
+    body();
+    return testing::internal::GetCapturedStdout();
+  }
   // Starts the log the way a first logged call does, then forgets the
   // lines and pauses that took.
   void StartLog() {
-    testing::internal::CaptureStdout();
-    SysCmd(CMD_SHELL, SC_WARN, "%s", "true");
-    testing::internal::GetCapturedStdout();
+    Out([] { SysCmd(CMD_SHELL, SC_WARN, "%s", "true"); });
     gShellLines.clear();
     std::remove(scratch_.Sub("sleep.log").c_str());
   }

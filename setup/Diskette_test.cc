@@ -96,7 +96,6 @@ TEST_F(Diskette, TestWaitsForADiskette) {
 }
 
 TEST_F(Diskette, EndOfInputEndsTheWait) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   Drive("--empty");
   Keys("");
   EXPECT_EXIT(TestDiskette(1), testing::ExitedWithCode(1), "reading from standard input");

@@ -15,10 +15,15 @@
 
 static const char kFloppy[] = "/floppy/floppy0";
 
-// A copy into a directory that is missing would create a file of that
-// name instead, each piece overwriting the last: stop before that.
+// A copy into a work directory that is missing, or is a file, would
+// overwrite one file with each piece in turn: stop before that.
 static void MakeWorkDir(const char* path) {
-  if (mkdir(path, 0777) != 0 && errno != EEXIST) SysError("can't create directory %s", path);
+  if (mkdir(path, 0777) == 0) return;
+  int err = errno;
+  struct stat st;
+  if (err == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode)) return;
+  errno = err;
+  SysError("can't create directory %s", path);
 }
 
 int InstallFromDiskette(TextMenu*, TextMenuItem*) {

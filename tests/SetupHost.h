@@ -34,9 +34,9 @@ inline const int kSkip = 77;
 inline bool CowHostUsable() {
   static int usable = -1;
   if (usable < 0) {
-    RunSpec spec;
-    spec.argv = {CowHost(), "--", "/bin/true"};
-    usable = geteuid() == 0 && RunProgram(spec).status == 0;
+    RunSpec run;
+    run.argv = {CowHost(), "--", "/bin/true"};
+    usable = geteuid() == 0 && RunProgram(run).status == 0;
   }
   return usable == 1;
 }
@@ -53,6 +53,7 @@ struct HostRun {
   ScratchDir out{"out"};      // /out inside
   std::map<std::string, std::optional<std::string>> env;
   std::string cwd = "/";
+  std::vector<std::string> options;  // further cowhost options (binds)
 
   HostRun() {
     env["PATH"] = kInsidePath;
@@ -89,21 +90,22 @@ struct HostRun {
   // `input`; its status is cowhost's (the script's own, 77 when the copy
   // could not be made). Afterwards out.Sub("preview") lists the changes.
   RunResult Run(const std::string& script, const std::string& input) {
-    RunSpec spec;
+    RunSpec run;
     // clang-format off
-    spec.argv = {CowHost(),
+    run.argv = {CowHost(),
                  "-p", out.Sub("preview"),
                  "-r", FakeBinDir() + ":/cow/fakebin",
                  "-r", std::string(SETUP_SOURCE_DIR) + "/tools/floppy:/cow/floppy",
                  "-r", std::filesystem::path(SetupProgram()).parent_path().string() + ":/cow/bin",
                  "-b", media.Path() + ":/media",
                  "-b", out.Path() + ":/out",
-                 "-C", cwd,
-                 "--", "/bin/sh", "-c", script};
+                 "-C", cwd};
     // clang-format on
-    spec.env = env;
-    spec.input = input;
-    return RunProgram(spec);
+    run.argv.insert(run.argv.end(), options.begin(), options.end());
+    run.argv.insert(run.argv.end(), {"--", "/bin/sh", "-c", script});
+    run.env = env;
+    run.input = input;
+    return RunProgram(run);
   }
 
   // Runs the installer: `before` plants files first, then setup runs

@@ -90,6 +90,20 @@ TEST(Sources, SiteIsTheWorkArea) {
             "/usr/bin/cp -p /tmp/pkg_tar.z1 /tmp/ZantoInstall\n");
 }
 
+// A work directory that cannot be made ends the run before any copy.
+TEST(Sources, WorkDirectoryCannotBeMade) {
+  SKIP_WITHOUT_COWHOST();
+  HostRun h;
+  ScratchDir readOnly("ro");
+  h.options = {"-r", readOnly.Path() + ":/ro"};
+  h.Site("site", "disks pkg_tar.z1\n", {"pkg_tar.z1"});
+  RunResult r = h.Setup("", "/media/site/setup /ro", "e\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("\nsetup: can't create directory /ro/ZantoInstall : ", 0), 0u) << r.err;
+  EXPECT_FALSE(h.HasLog());
+}
+
 // Lists the installer refuses before it copies anything: too long, a
 // cut name, names that leave the medium's directory.
 TEST(Sources, BadSiteLists) {

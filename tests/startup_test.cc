@@ -29,12 +29,12 @@ TEST(Startup, MissingWorkAreaStopsBeforeAnything) {
   for (auto args : {std::vector<std::string>{"/nonexistent"},
                     std::vector<std::string>{"manual", "/nonexistent"},
                     std::vector<std::string>{"/nonexistent", "manual", "/tmp"}}) {
-    RunSpec spec;
-    spec.argv = {SetupProgram()};
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.env["PATH"] = FakeBinPath();
-    spec.env["FAKE_DF_AVAIL"] = "1";  // would refuse, were it asked
-    RunResult r = RunProgram(spec);
+    RunSpec run;
+    run.argv = {SetupProgram()};
+    run.argv.insert(run.argv.end(), args.begin(), args.end());
+    run.env["PATH"] = FakeBinPath();
+    run.env["FAKE_DF_AVAIL"] = "1";  // would refuse, were it asked
+    RunResult r = RunProgram(run);
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_EQ(r.out, "ERROR: can't locate file, /nonexistent\n");
     EXPECT_EQ(r.err, "");

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -22,115 +23,68 @@ class FileEditTest : public ::testing::Test {
     if (pOut) fclose(pOut);
     pIn = pOut = nullptr;
   }
-  // Edits dir/file.txt holding text; the work file must be gone afterwards.
-  std::string Base(const std::string& text) {
-    dir_.Write("file.txt", text);
-    return dir_ / "file";
-  }
-  std::string Result() {
-    EXPECT_FALSE(Exists(dir_ / "file.txtout"));
-    return ReadText(dir_ / "file.txt");
-  }
   TestDir dir_;
 };
 
-TEST_F(FileEditTest, Replacing) {
-  std::string base = Base("axbx\nno\nx\n");
-  FileChange(base.c_str(), "txt", "x", "YY");
-  EXPECT_EQ(Result(), "aYYbx\nno\nYY\n");  // only the first on each line
+TEST_F(FileEditTest, EachEditOfAFile) {
+  using Op = std::function<void(const char*)>;
+  const struct {
+    const char* text;
+    Op edit;
+    std::string want;
+  } cases[] = {
+      {"axbx\nno\nx\n", [](const char* f) { FileChange(f, "txt", "x", "YY"); }, "aYYbx\nno\nYY\n"},
+      // A long line is edited piece by piece, 510 characters at a time.
+      {nullptr, [](const char* f) { FileChange(f, "txt", "x", "y"); },
+       "y" + std::string(509, 'x') + "y" + std::string(89, 'x') + "\n"},
+      {"ABA\n", [](const char* f) { FileChangeChar(f, "txt", "0x41", "66,0x43"); }, "BCBBC\n"},
+      {"ABA\n", [](const char* f) { FileChangeChar(f, "txt", "65", nullptr); }, "B\n"},
+      {"ab1\nab2\nzz\nab3ab\n", [](const char* f) { FileDel(f, "txt", 1, "ab"); }, "ab1\n2\nzz\n3ab\n"},
+      {"k1\nk2\nother\nk3\n", [](const char* f) { FileDelLine(f, "txt", 1, "k"); }, "k1\nother\n"},
+      // Each dropped first-text line takes one following second-text line.
+      {"A1\nB1\nA2\nA3\nB2\nB3\nB4\n", [](const char* f) { FileDelLinePair(f, "txt", 1, "A", "B"); },
+       "A1\nB1\nB4\n"},
+      {"l1\nl2\nl3\n",
+       [](const char* f) {
+         char numbered[] = "%s3%#0 ";
+         FileInsert(f, "txt", numbered);
+         EXPECT_STREQ(numbered, "%#0 ");  // the start number is taken out
+       },
+       "00003 l1\n00004 l2\n00005 l3\n"},
+      {"l1\nl2\n", [](const char* f) { char s[] = "[%#1]"; FileInsert(f, "txt", s); }, "l1\n[00000]l2\n"},
+      {"a\n", [](const char* f) { char s[] = "> %d "; FileInsert(f, "txt", s); }, "> %d a\n"},
+      {"x1\ny\nx2\n", [](const char* f) { char s[] = "%s7#%#0:"; FileSearchInsert(f, "txt", s, "x"); },
+       "#00007:x1\ny\n#00008:x2\n"},
+  };
+  const std::string file = dir_ / "f";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.want);
+    dir_.Write("f.txt", c.text ? c.text : std::string(600, 'x') + "\n");
+    c.edit(file.c_str());
+    EXPECT_EQ(ReadText(file + ".txt"), c.want);
+    EXPECT_FALSE(Exists(file + ".txtout"));  // the work file is gone
+  }
 
-  // A long line is edited piece by piece, 510 characters at a time.
-  base = Base(std::string(600, 'x') + "\n");
-  FileChange(base.c_str(), "txt", "x", "y");
-  EXPECT_EQ(Result(), "y" + std::string(509, 'x') + "y" + std::string(89, 'x') + "\n");
-
-  base = Base("ABA\n");
-  FileChangeChar(base.c_str(), "txt", "0x41", "66,0x43");
-  EXPECT_EQ(Result(), "BCBBC\n");
-  FileChangeChar(base.c_str(), "txt", "66", nullptr);
-  EXPECT_EQ(Result(), "CC\n");
-}
-
-TEST_F(FileEditTest, Deleting) {
-  std::string base = Base("ab1\nab2\nzz\nab3ab\n");
-  FileDel(base.c_str(), "txt", 1, "ab");
-  EXPECT_EQ(Result(), "ab1\n2\nzz\n3ab\n");
-
-  base = Base("k1\nk2\nother\nk3\n");
-  FileDelLine(base.c_str(), "txt", 1, "k");
-  EXPECT_EQ(Result(), "k1\nother\n");
-
-  // Each dropped first-text line takes one following second-text line.
-  base = Base("A1\nB1\nA2\nA3\nB2\nB3\nB4\n");
-  FileDelLinePair(base.c_str(), "txt", 1, "A", "B");
-  EXPECT_EQ(Result(), "A1\nB1\nB4\n");
-}
-
-TEST_F(FileEditTest, DeleteByFormat) {
   const std::string text = "one=1\nkeep\ntwo=2\n";
-  std::string base = Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "", "="), 0);
-  EXPECT_EQ(Result(), "one1\nkeep\ntwo2\n");
-
-  Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "a", "="), 0);
-  EXPECT_EQ(Result(), "one=\nkeep\ntwo=\n");
-
-  Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "b", "="), 0);
-  EXPECT_EQ(Result(), "=1\nkeep\n=2\n");
-
-  Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "c", "0x65"), 0);  // 'e'
-  EXPECT_EQ(Result(), "on=1\nkp\ntwo=2\n");
-
-  Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "l", "="), 0);
-  EXPECT_EQ(Result(), "keep\n");
-
-  Base(text);
-  EXPECT_EQ(FileDelFormat(base.c_str(), "txt", "x", "="), 1);
-  EXPECT_EQ(Result(), text);
+  const char* formats[][3] = {{"", "=", "one1\nkeep\ntwo2\n"}, {"a", "=", "one=\nkeep\ntwo=\n"},
+                              {"b", "=", "=1\nkeep\n=2\n"},    {"c", "0x65", "on=1\nkp\ntwo=2\n"},
+                              {"l", "=", "keep\n"},            {"x", "=", "one=1\nkeep\ntwo=2\n"}};
+  for (const auto& f : formats) {
+    dir_.Write("f.txt", text);
+    EXPECT_EQ(FileDelFormat(file.c_str(), "txt", f[0], f[1]), f[0][0] == 'x') << f[0];
+    EXPECT_EQ(ReadText(file + ".txt"), f[2]) << f[0];
+  }
 }
 
-TEST_F(FileEditTest, InsertNumbering) {
-  std::string base = Base("l1\nl2\nl3\n");
-  char numbered[] = "%s3%#0 ";
-  FileInsert(base.c_str(), "txt", numbered);
-  EXPECT_EQ(Result(), "00003 l1\n00004 l2\n00005 l3\n");
-  EXPECT_STREQ(numbered, "%#0 ");  // the start number is taken out
-
-  base = Base("l1\nl2\nl3\n");
-  char offset[] = "[%#1]";
-  FileInsert(base.c_str(), "txt", offset);
-  EXPECT_EQ(Result(), "l1\n[00000]l2\n[00001]l3\n");
-
-  base = Base("a\nb\n");
-  char plain[] = "> %d ";
-  FileInsert(base.c_str(), "txt", plain);
-  EXPECT_EQ(Result(), "> %d a\n> %d b\n");
-
-  base = Base("x1\ny\nx2\n");
-  char search[] = "%s7#%#0:";
-  FileSearchInsert(base.c_str(), "txt", search, "x");
-  EXPECT_EQ(Result(), "#00007:x1\ny\n#00008:x2\n");
-}
-
-TEST_F(FileEditTest, NamesWithBlanksAndQuotes) {
-  dir_.Write("it's a file.t x", "old\n");
-  std::string base = dir_ / "it's a file";
-  FileChange(base.c_str(), "t x", "old", "new");
+TEST_F(FileEditTest, OddNamesAndFailures) {
+  dir_.Write("it's a file.t x", "old\n");  // quoted for the shell's rm and mv
+  FileChange((dir_ / "it's a file").c_str(), "t x", "old", "new");
   EXPECT_EQ(ReadText(dir_ / "it's a file.t x"), "new\n");
-  EXPECT_FALSE(Exists(dir_ / "it's a file.t xout"));
-}
 
-TEST_F(FileEditTest, EmptyExtensionNamesTheWorkFileDotOut) {
-  std::string plain = dir_.Write("plain", "p\n");
+  const std::string plain = dir_.Write("plain", "p\n");  // no extension: work file ".out"
   FileChange(plain.c_str(), "", "p", "q");
   EXPECT_EQ(ReadText(plain), "q\n");
   EXPECT_FALSE(Exists(plain + ".out"));
-
-  // With the work file's name taken by a directory the edit cannot start.
   ASSERT_EQ(mkdir((plain + ".out").c_str(), 0700), 0);
   EXPECT_EXIT(FileDelLine(plain.c_str(), "", 0, "q"), ExitedWithCode(1),
               "can't open file, .*/plain\\.out : ");
@@ -139,12 +93,10 @@ TEST_F(FileEditTest, EmptyExtensionNamesTheWorkFileDotOut) {
 }
 
 TEST_F(FileEditTest, StreamVariant) {
-  std::string plain = dir_.Write("plain", "in\n");
+  const std::string plain = dir_.Write("plain", "in\n");
   OpenIOFiles(plain.c_str(), "");
   EXPECT_EQ(std::string(Fn), plain);
   EXPECT_EQ(std::string(FnOut), plain + "out");
-  ASSERT_NE(pIn, nullptr);
-  ASSERT_NE(pOut, nullptr);
   ASSERT_EQ(GetLine(), 1);
   fprintf(pOut, "%s+out\n", Line);
   ReplaceInputFile();
@@ -152,7 +104,6 @@ TEST_F(FileEditTest, StreamVariant) {
   EXPECT_EQ(pOut, nullptr);
   EXPECT_EQ(ReadText(plain), "in+out\n");
   EXPECT_FALSE(Exists(plain + "out"));
-
   dir_.Write("named.e", "x\n");
   OpenIOFiles((dir_ / "named").c_str(), "e");
   EXPECT_EQ(std::string(FnOut), dir_ / "named.eout");

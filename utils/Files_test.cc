@@ -2,8 +2,9 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,145 +17,73 @@
 
 namespace {
 
-// Runs the test body in another working directory and comes back.
-class InDir {
- public:
-  explicit InDir(const std::string& dir) {
-    if (!getcwd(old_, sizeof old_) || chdir(dir.c_str()) != 0) std::abort();
-  }
-  ~InDir() {
-    if (chdir(old_) != 0) std::abort();
-  }
-
- private:
-  char old_[PATH_MAX];
-};
-
-std::string Cwd() {
-  char buf[PATH_MAX];
-  return getcwd(buf, sizeof buf) ? buf : "";
+// A pool string as a std::string, released.
+std::string Take(char* s) {
+  std::string out = s != nullptr ? s : "<null>";
+  PutMem(s);
+  return out;
 }
 
-// The list's names in order, checking its blank framing on the way.
-std::multiset<std::string> Names(const char* list) {
-  std::string s(list);
-  EXPECT_FALSE(s.empty());
-  EXPECT_EQ(s.front(), ' ');
-  EXPECT_EQ(s.back(), ' ');
-  std::multiset<std::string> names;
-  std::istringstream in(s);
-  for (std::string w; in >> w;) names.insert(w);
-  return names;
-}
-
-TEST(FilesTest, GetDirFileListFormat) {
+TEST(FilesTest, DirectoryListing) {
   TestDir dir;
   dir.Write("a", "");
-  std::string longName(250, 'L');  // longer than the old 128-byte entry buffer
+  const std::string longName(250, 'L');  // longer than the old 128-byte entry buffer
   dir.Write(longName, "");
-  char* list = GetDirFileList(dir.path().c_str());
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Names(list), (std::multiset<std::string>{".", "..", "a", longName}));
-  EXPECT_EQ(strlen(list), 2 + 3 + 2 + 1 + longName.size() + 1);
-  PutMem(list);
+  const std::string list = Take(GetDirFileList(dir.path().c_str()));
+  std::istringstream words(list);
+  EXPECT_EQ(std::multiset<std::string>(std::istream_iterator<std::string>(words), {}),
+            (std::multiset<std::string>{".", "..", "a", longName}));
+  EXPECT_EQ(list.size(), 2 + 3 + 2 + 1 + longName.size() + 1);  // " . .. a L... "
+  EXPECT_EQ(list.front(), ' ');
   EXPECT_EQ(GetDirFileList((dir / "missing").c_str()), nullptr);
 
   DIR* d = opendir(dir.path().c_str());
-  ASSERT_NE(d, nullptr);
   struct dirent entry;
-  std::multiset<std::string> seen;
-  while (char* name = ReadDir(d, &entry)) {
-    EXPECT_EQ(name, entry.d_name);
-    seen.insert(name);
-  }
+  int seen = 0;
+  for (char* name; (name = ReadDir(d, &entry)) != nullptr; seen++) EXPECT_EQ(name, entry.d_name);
   closedir(d);
-  EXPECT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen, 4);
   EXPECT_EQ(ReadDir(nullptr, &entry), nullptr);
 }
 
-TEST(FilesTest, FindFileByListing) {
+TEST(FilesTest, FindFileAndToolPath) {
   TestDir dir;
-  dir.Write("a", "");
-  dir.Write("b c", "");
-  const char* d = dir.path().c_str();
-  EXPECT_EQ(FindFile(d, "a"), 1);
-  EXPECT_EQ(FindFile(d, "."), 1);
-  EXPECT_EQ(FindFile(d, ".."), 1);
-  EXPECT_EQ(FindFile(d, "zz"), 0);
-  // A name with a blank is found whole; its parts are no entries.
-  EXPECT_EQ(FindFile(d, "b c"), 1);
-  EXPECT_EQ(FindFile(d, "b"), 0);
-  EXPECT_EQ(FindFile(d, "c"), 0);
-  dir.Write("x", "");
-  dir.Write("y", "");
-  EXPECT_EQ(FindFile(d, "x y"), 0);  // two entries side by side are not one
-  EXPECT_EQ(FindFile((dir / "b c").c_str(), ""), 1);
-  // Its parts do split in the token list, which callers search by word.
-  char* list = GetDirFileList(d);
-  ASSERT_NE(list, nullptr);
-  EXPECT_GT(FindToken("b", list), 0);
-  PutMem(list);
-  EXPECT_EQ(FindFile((dir / "missing").c_str(), "a"), 0);
-}
-
-TEST(FilesTest, FindFileOfAFullPath) {
-  TestDir dir;
-  dir.Write("a", "");
-  EXPECT_EQ(FindFile((dir / "a").c_str(), nullptr), 1);
-  EXPECT_EQ(FindFile((dir / "a").c_str(), ""), 1);
-  EXPECT_EQ(FindFile((dir / "zz").c_str(), ""), 0);
-  EXPECT_EQ(FindFile(dir.path().c_str(), ""), 1);
-  EXPECT_EQ(FindFile((dir.path() + "/").c_str(), ""), 1);  // as typed with completion
-  EXPECT_EQ(FindFile("/", ""), 1);
-  EXPECT_EQ(FindFile("", ""), 0);
+  for (const char* f : {"a", "b c", "x", "y"}) dir.Write(f, "");
+  const std::string d = dir.path(), deep = d + "/" + std::string(200, 'p') + "/" + std::string(200, 'q');
+  const struct {
+    std::string dir;
+    const char* name;
+    int want;
+  } cases[] = {
+      {d, "a", 1}, {d, ".", 1}, {d, "..", 1}, {d, "zz", 0},
+      {d, "b c", 1}, {d, "b", 0}, {d, "c", 0}, {d, "x y", 0},  // whole entry names only
+      {dir / "missing", "a", 0}, {dir / "a", nullptr, 1}, {dir / "b c", "", 1}, {dir / "zz", "", 0},
+      {d, "", 1}, {d + "/", "", 1}, {"/", "", 1}, {"", "", 0}, {deep, "", 0}, {"a", nullptr, 1},
+  };
+  char old[PATH_MAX];
+  ASSERT_TRUE(getcwd(old, sizeof old) && chdir(d.c_str()) == 0);
+  for (const auto& c : cases) EXPECT_EQ(FindFile(c.dir.c_str(), c.name), c.want) << c.dir << "|" << c.name;
   EXPECT_EQ(FindFile(nullptr, nullptr), 0);
-  std::string deep = dir.path() + "/" + std::string(200, 'p') + "/" + std::string(200, 'q');
-  EXPECT_EQ(FindFile(deep.c_str(), ""), 0);
+  EXPECT_GT(FindToken("b", Take(GetDirFileList(".")).c_str()), 0);  // callers search lists by word
 
-  InDir in(dir.path());
-  EXPECT_EQ(FindFile("a", nullptr), 1);  // no slash: looked for in "."
-  EXPECT_EQ(FindFile("zz", nullptr), 0);
-}
-
-TEST(FilesTest, GetToolPath) {
-  TestDir dir;
-  {
-    InDir in(dir.path());
-    std::string cwd = Cwd();
-    char* p = GetToolPath("./setup");
-    EXPECT_EQ(std::string(p), cwd + "/.");
-    PutMem(p);
-    p = GetToolPath("bin/setup");
-    EXPECT_EQ(std::string(p), cwd + "/bin");
-    PutMem(p);
-    p = GetToolPath("setup");  // found through PATH: still the current directory
-    EXPECT_EQ(std::string(p), cwd);
-    PutMem(p);
-  }
-  char* p = GetToolPath("/setup");
-  EXPECT_STREQ(p, "/");
-  PutMem(p);
-  p = GetToolPath("/usr/local/bin/setup");
-  EXPECT_STREQ(p, "/usr/local/bin");
-  PutMem(p);
+  const std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(Take(GetToolPath("./setup")), cwd + "/.");
+  EXPECT_EQ(Take(GetToolPath("bin/setup")), cwd + "/bin");
+  EXPECT_EQ(Take(GetToolPath("setup")), cwd);  // found through PATH: still the current directory
+  ASSERT_EQ(chdir(old), 0);
+  EXPECT_EQ(Take(GetToolPath("/setup")), "/");
+  EXPECT_EQ(Take(GetToolPath("/usr/local/bin/setup")), "/usr/local/bin");
 }
 
 TEST(FilesTest, EnvironmentAndHost) {
   setenv("UTILS_TEST_VAR", "50%s done", 1);
-  char* v = GetEnv("UTILS_TEST_VAR");
-  ASSERT_NE(v, nullptr);
-  EXPECT_STREQ(v, "50%s done");
-  PutMem(v);
+  EXPECT_EQ(Take(GetEnv("UTILS_TEST_VAR")), "50%s done");
   unsetenv("UTILS_TEST_VAR");
   EXPECT_EQ(GetEnv("UTILS_TEST_VAR"), nullptr);
   EXPECT_EQ(GetEnv(nullptr), nullptr);
-
   char host[256] = {};
   ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
-  char* h = GetHostname();
-  ASSERT_NE(h, nullptr);
-  EXPECT_STREQ(h, host);
-  PutMem(h);
+  EXPECT_EQ(Take(GetHostname()), host);
 }
 
 }  // namespace

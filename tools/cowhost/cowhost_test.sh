@@ -1,73 +1,49 @@
 #!/bin/sh
 # Tests of cowhost: the list of changes for a known set of changes, the host
-# left untouched, the kept layer, binds, and what passes through (stdin,
-# stdout, environment, exit status).  Needs root and overlay support;
-# reports itself skipped (status 77) otherwise.
+# left untouched, binds, the kept layer, what passes through, and the
+# whole-program test wrapper.  Needs root and overlay support; reports
+# itself skipped (status 77) otherwise.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 cow=$here/cowhost
 failures=0
-
-ok() { echo "ok:   $1"; }
-bad() { echo "FAIL: $1"; failures=$((failures + 1)); }
 expect() {  # DESCRIPTION EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then ok "$1"; else bad "$1: expected [$2], got [$3]"; fi
+  if [ "$2" = "$3" ]; then echo "ok:   $1"; else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
 }
 attrs() {  # PATH OP: the list's text for PATH as the host has it, after OP
   case $(stat -c %F "$1") in directory) ty=d ;; *) ty=f ;; esac
   printf '%s %s %04d %s %s' "$2" $ty "$(stat -c %a "$1")" "$(stat -c %U "$1")" "$(stat -c %G "$1")"
 }
 
-# Refused without root, with its own status.
 if command -v setpriv >/dev/null && [ "$(id -u)" = 0 ]; then
   msg=$(setpriv --reuid=65534 --regid=65534 --clear-groups "$cow" true 2>&1)
-  expect "not root: status 77" 77 $?
-  case $msg in *"needs root"*) ok "not root: says why" ;; *) bad "not root: says why: [$msg]" ;; esac
+  expect "not root: status 77 and why" "77 needs root" "$? $(echo "$msg" | grep -o 'needs root')"
 fi
+probe=$("$cow" -p /dev/null true 2>&1) || { echo "cowhost_test: skipped: $probe"; exit 77; }
 
-probe=$("$cow" -p /dev/null true 2>&1)
-if [ $? -ne 0 ]; then
-  echo "cowhost_test: skipped: $probe"
-  exit 77
-fi
-
-# Host paths for the test: a directory on the root file system (the one the
-# overlay shows), outside /tmp, which is private inside.
-rootdev=$(stat -c %d /)
+# Host paths on the root file system (the one the overlay shows), outside
+# /tmp, which is private inside.
 base=
 for d in /var/tmp /root /opt /srv; do
-  if [ -d "$d" ] && [ -w "$d" ] && [ "$(stat -c %d "$d")" = "$rootdev" ]; then
-    base=$d
-    break
-  fi
+  [ -d "$d" ] && [ -w "$d" ] && [ "$(stat -c %d "$d")" = "$(stat -c %d /)" ] && { base=$d; break; }
 done
 [ -n "$base" ] || { echo "cowhost_test: skipped: no writable directory on /"; exit 77; }
 h=$(mktemp -d "$base/cowhost_test.XXXXXX")
 t=$(mktemp -d "${TMPDIR:-/tmp}/cowhost_test.XXXXXX")
 trap 'rm -rf "$h" "$t"' EXIT
 mkdir -p "$h/tree/sub" "$h/opaque/old" "$h/share"
-echo a >"$h/tree/sub/f"
-echo b >"$h/opaque/old/f"
+echo a >"$h/tree/sub/f"; echo b >"$h/opaque/old/f"; echo host >"$h/share/f"
 chmod 750 "$h/tree"
 dv=/etc/debian_version issue=/etc/issue issuenet=/etc/issue.net
 cp -p "$dv" "$t/dv.before"
 
 # A known set of changes: each kind of change once.
 out=$("$cow" -p "$t/preview" -C / sh -c "
-  mkdir /etc/x && chmod 700 /etc/x
-  touch /usr/bin/y
-  rm $dv
-  echo more >> $issue
-  touch $issuenet
-  ln -s /nowhere /etc/lnk
-  rm -rf $h/tree
+  mkdir /etc/x && chmod 700 /etc/x; touch /usr/bin/y; rm $dv; echo more >> $issue
+  touch $issuenet; ln -s /nowhere /etc/lnk; rm -rf $h/tree
   rm -rf $h/opaque && mkdir $h/opaque && echo n > $h/opaque/new
-  chown 2:2 /usr/bin/y
-  echo hi > /tmp/t
-  echo finished" 2>"$t/stderr")
-expect "command's status" 0 $?
-expect "stdout is the command's alone" finished "$out"
-expect "stderr empty with --preview" "" "$(cat "$t/stderr")"
+  chown 2:2 /usr/bin/y; echo hi > /tmp/t; echo finished" 2>"$t/stderr")
+expect "status, stdout alone, stderr empty" "0 finished" "$? $out$(cat "$t/stderr")"
 expect "list of changes" "$(LC_ALL=C sort -t '	' -k1,1 <<EOF | cut -f2-
 $dv	$(attrs "$dv" -) $dv
 /etc/lnk	+ l 0777 root root /etc/lnk -> /nowhere
@@ -83,76 +59,45 @@ $h/tree/sub/f	$(attrs "$h/tree/sub/f" -) $h/tree/sub/f
 /usr/bin/y	+ f 0644 $(getent passwd 2 | cut -d: -f1) $(getent group 2 | cut -d: -f1) /usr/bin/y
 EOF
 )" "$(cat "$t/preview")"
+untouched=no
+[ ! -e /etc/x ] && [ ! -e /usr/bin/y ] && [ ! -e /etc/lnk ] && cmp -s "$dv" "$t/dv.before" && [ -f "$h/tree/sub/f" ] &&
+  [ -f "$h/opaque/old/f" ] && [ ! -e "$h/opaque/new" ] && ! grep -q '^more$' "$issue" && untouched=yes
+expect "host untouched" yes $untouched
 
-# The host is untouched.
-if [ ! -e /etc/x ] && [ ! -e /usr/bin/y ] && [ ! -e /etc/lnk ] && cmp -s "$dv" "$t/dv.before" &&
-  [ -f "$h/tree/sub/f" ] && [ -f "$h/opaque/old/f" ] && [ ! -e "$h/opaque/new" ] &&
-  ! grep -q '^more$' "$issue"; then
-  ok "host untouched"
-else
-  bad "host untouched"
-fi
+# Stdin, environment (not cowhost's own) and exit status pass through; the
+# list goes to stderr without -p.
+out=$(printf abc | FOO=bar "$cow" sh -c 'cat; echo " $FOO:${COWHOST_BASE:-}"; touch /etc/z; exit 3' 2>"$t/stderr")
+expect "passed through, list on stderr" "3 abc bar: + f 0644 root root /etc/z" "$? $out $(cat "$t/stderr")"
 
-# Exit status, stdin, environment; the list goes to stderr without -p.
-"$cow" sh -c 'exit 3' 2>/dev/null
-expect "exit status passed on" 3 $?
-expect "piped stdin reaches the command" "abc" "$(printf abc | "$cow" -p /dev/null cat)"
-expect "environment passed on, own variables not" "bar:" \
-  "$(FOO=bar "$cow" -p /dev/null sh -c 'echo "$FOO:${COWHOST_BASE:-}"')"
-expect "list on stderr by default" "+ f 0644 root root /etc/z" \
-  "$("$cow" sh -c 'touch /etc/z' 2>&1 >/dev/null)"
-expect "no changes, empty list" "" "$("$cow" true 2>&1)"
-
-# Binds: writable and read-only, with a working directory inside; the
-# mount points cowhost makes are not the command's changes.
-echo host >"$h/share/f"
+# Binds, writable and read-only, with a working directory inside; the mount
+# points cowhost makes are not the command's changes.
 out=$("$cow" -p "$t/preview2" -b "$h/share:/mnt/cowshare" -r "$h/tree:/srv/cowtree" -C /mnt/cowshare \
   sh -c 'cat f; echo w > written; pwd; cat /srv/cowtree/sub/f; touch /srv/cowtree/x 2>/dev/null || echo ro')
-expect "binds" "host
-/mnt/cowshare
-a
-ro" "$out"
-expect "writes through a bind reach the host" w "$(cat "$h/share/written")"
-expect "mount points are not changes" "" "$(cat "$t/preview2")"
+expect "binds" "host /mnt/cowshare a ro w|" "$(echo $out) $(cat "$h/share/written")|$(cat "$t/preview2")"
 
-# A kept layer holds the changes, /tmp included, and a later run starts
-# from it.
+# A kept layer holds the changes, /tmp and whiteouts included, and a later
+# run starts from it, its list still against the host.
 "$cow" -u "$t/up" -p /dev/null sh -c "mkdir /etc/x; rm $dv; echo log > /tmp/setup.log"
-expect "kept: private /tmp" log "$(cat "$t/up/tmp/setup.log")"
-expect "kept: added directory" yes "$([ -d "$t/up/etc/x" ] && echo yes)"
-expect "kept: whiteout of the removed file" "0:0" "$(stat -c '%t:%T' "$t/up$dv")"
+expect "kept layer" "log d 0:0" "$(cat "$t/up/tmp/setup.log") $(stat -c %F "$t/up/etc/x" | cut -c1) $(stat -c '%t:%T' "$t/up$dv")"
 out=$("$cow" -u "$t/up" -p "$t/preview3" sh -c "ls -d /etc/x; cat /tmp/setup.log; ls $dv 2>&1 >/dev/null | wc -l; rmdir /etc/x")
-expect "second run starts from the layer" "/etc/x
-log
-1" "$out"
-expect "second run's list is against the host" "$(attrs "$dv" -) $dv
-+ f 0644 root root /tmp/setup.log" "$(cat "$t/preview3")"
+expect "second run from the layer" "/etc/x log 1|$(attrs "$dv" -) $dv
++ f 0644 root root /tmp/setup.log" "$(echo $out)|$(cat "$t/preview3")"
 mkdir -p "$t/notalayer"; echo x >"$t/notalayer/f"
 "$cow" -u "$t/notalayer" true 2>/dev/null
-expect "a foreign non-empty directory is not taken as a layer" 2 $?
-expect "and is left as it was" x "$(cat "$t/notalayer/f")"
+expect "a foreign non-empty directory is refused as a layer, and kept" "2 x" "$? $(cat "$t/notalayer/f")"
 
 # The whole-program test wrapper: stand-ins first on PATH, the simulated
 # drive before them, stdin and stdout passed through, results in OUT.
 floppy=$(cd "$here/../floppy" && pwd -P)
-mkdir -p "$t/img1" "$t/img2"
-echo one >"$t/img1/pkg_tar.z1"
+mkdir -p "$t/img1" "$t/img2"; echo one >"$t/img1/pkg_tar.z1"
 "$floppy/floppyctl" init "$t/state" --queue "$t/img1" "$t/img2"
 out=$(printf 'typed\n' | "$here/run-setup-test" -f "$t/state" "$t/out" sh -c '
   read line; echo "$line"; cat /floppy/floppy0/pkg_tar.z1; whoami; command -v eject
   eject -f; volcheck; echo two > /floppy/floppy0/pkg_tar.z2; echo log > /tmp/setup.log; exit 4')
-expect "wrapper: command's status" 4 $?
-expect "wrapper: stdin, drive, stand-ins" "typed
-one
-root
-$floppy/eject" "$out"
-expect "wrapper: status file" 4 "$(cat "$t/out/status")"
-expect "wrapper: /tmp/setup.log copied" log "$(cat "$t/out/setup.log")"
-expect "wrapper: written diskette stays in its image" two "$(cat "$t/img2/pkg_tar.z2")"
-expect "wrapper: the drive is not in the list" "+ f 0644 root root /tmp/setup.log" "$(cat "$t/out/preview")"
+expect "wrapper: status, stdin, drive, stand-ins" "4 typed one root $floppy/eject" "$? $(echo $out)"
+expect "wrapper: status file, log, written diskette, list without the drive" \
+  "4 log two + f 0644 root root /tmp/setup.log" \
+  "$(cat "$t/out/status" "$t/out/setup.log" "$t/img2/pkg_tar.z2" "$t/out/preview" | tr '\n' ' ' | sed 's/ $//')"
 
-if [ $failures -gt 0 ]; then
-  echo "cowhost_test: $failures failed"
-  exit 1
-fi
+[ $failures = 0 ] || { echo "cowhost_test: $failures failed"; exit 1; }
 echo "cowhost_test: all passed"
