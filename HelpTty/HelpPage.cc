@@ -95,9 +95,9 @@ void LoadDisplay() {
         size_t e = RunEnd(c, i + 1, len);
         SetTitle(page.Save(c + i + 1, e - i - 1));
         i = e;
-        // Text placed before the title is dropped.
+        // Text placed before the title is dropped; the line keeps its
+        // state, so a following break still counts as one.
         page.Pos = 0;
-        page.LineEmpty = true;
         break;
       }
       case HLP_LITERAL: {

@@ -58,7 +58,7 @@ TextMenuItem* PrintMenuBarItem(TextMenuItem* header, int kind, int* index, int* 
     if (!numbered)
       printf("    %s%*s", name, pad < 0 ? 0 : pad, " ");
     else if (name[0] == '~')
-      printf(" %c) %s%*s ", name[1], LetterText(name), pad + 2 < 0 ? 0 : pad + 2, " ");
+      printf(" %c) %s%*s ", name[1], LetterText(name), pad + 2, " ");  // < 0: left-justified
     else
       printf("%2i) %s%*s", *number, name, pad < 0 ? 0 : pad, " ");
     if (n > width - columns) {

@@ -1,80 +1,57 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "textmenu/MenuHarness.h"
 #include "textmenu/textmenu.h"
 
 namespace {
 
-// Draws the menu once, as the loop does, and returns the screen.
-std::string Draw(TextMenu* menu) {
-  return RunScripted("", [menu] {
-           int map[TM_MAP_SIZE];
-           int longest = InitMenu(menu, map);
-           int count = PrintMenu(menu, longest, static_cast<int>(strcspn(menu->pTitle, "\n\r")));
-           printf("[[%d]]", count);
-         }).out;
-}
-
-TEST(MenuDisplay, TitleStyles) {
+TEST(MenuDisplay, TitleStylesAndPrompts) {
+  const std::string main = "Install Print Driver and Utilities", wide(81, 'w');
+  const std::string tail = "\n\nEnter option: [[0]]";
+  const std::string store = "Enter option or s for store settings in a file";
+  const uint16_t nr = TMF_NORETURN, ask = TMF_STOREASK | TMF_HELP, storeExit = TMF_STOREEXIT | nr;
+  // Only the first line is measured; wider than the screen: no blanks.
+  // clang-format off
+  const struct { std::string title; int style; uint16_t flags; std::string screen; } cases[] = {
+      {main, 1, nr, "\f\n" + std::string(23, ' ') + main + tail},
+      {main, 0, nr, "\f\n" + main + ":" + tail},
+      {main, 2, nr, "\f\n" + std::string(46, ' ') + main + tail},
+      {main, 3, nr, "Enter option: [[0]]"},
+      {"Head\nsecond line", 1, nr, "\f\n" + std::string(38, ' ') + "Head\nsecond line" + tail},
+      {wide, 1, nr, "\f\n" + wide + tail},
+      {wide, 2, nr, "\f\n" + wide + tail},
+      {"T", 3, 0, "Enter option or <Return> to exit: [[0]]"},
+      {"T", 3, ask, store + " or h for help or <Return> to exit: [[0]]"},
+      {"T", 3, storeExit, store + ": [[0]]"},
+  };
+  // clang-format on
   TextMenuItem items[] = {End()};
-  TextMenu menu = Menu("Install Print Driver and Utilities", items, TMF_NORETURN);
-  EXPECT_EQ(Draw(&menu), "\f\n" + std::string(23, ' ') + "Install Print Driver and Utilities\n\nEnter option: [[0]]");
-  menu.TitleStyle = 0;
-  EXPECT_EQ(Draw(&menu), "\f\nInstall Print Driver and Utilities:\n\nEnter option: [[0]]");
-  menu.TitleStyle = 2;
-  EXPECT_EQ(Draw(&menu), "\f\n" + std::string(46, ' ') + "Install Print Driver and Utilities\n\nEnter option: [[0]]");
-  menu.TitleStyle = 3;
-  EXPECT_EQ(Draw(&menu), "Enter option: [[0]]");
-  // Only the first line is measured; the whole title is printed.
-  menu.TitleStyle = 1;
-  menu.pTitle = "Head\nsecond line";
-  EXPECT_EQ(Draw(&menu), "\f\n" + std::string(38, ' ') + "Head\nsecond line\n\nEnter option: [[0]]");
-  // Wider than the screen: no leading blanks in styles 1 and 2.
-  const std::string wide(81, 'w');
-  menu.pTitle = wide.c_str();
-  EXPECT_EQ(Draw(&menu), "\f\n" + wide + "\n\nEnter option: [[0]]");
-  menu.TitleStyle = 2;
-  EXPECT_EQ(Draw(&menu), "\f\n" + wide + "\n\nEnter option: [[0]]");
-}
-
-TEST(MenuDisplay, PromptVariants) {
-  TextMenuItem items[] = {End()};
-  TextMenu menu = Menu("T", items, 0);
-  menu.TitleStyle = 3;
-  EXPECT_EQ(Draw(&menu), "Enter option or <Return> to exit: [[0]]");
-  menu.Flags = TMF_STOREASK | TMF_HELP;
-  EXPECT_EQ(Draw(&menu), "Enter option or s for store settings in a file or h for help or <Return> to exit: [[0]]");
-  menu.Flags = TMF_STOREEXIT | TMF_NORETURN;
-  EXPECT_EQ(Draw(&menu), "Enter option or s for store settings in a file: [[0]]");
+  for (const auto& c : cases) {
+    TextMenu menu = Menu(c.title.c_str(), items, c.flags, c.style);
+    EXPECT_EQ(Draw(&menu), c.screen) << c.style << " " << c.flags;
+  }
 }
 
 TEST(MenuDisplay, HiddenDisabledAndValues) {
   static TextMenuItem subItems[] = {End()};
   static TextMenu sub = Menu("Printer options", subItems, 0);
+  // Hidden 2 gets no line, disabled 7 no number; 8 shows its sub-menu's
+  // title, 9 has none and no line; the blank item shows the count so far.
   TextMenuItem items[] = {
-      Item("Plain text", TM_TEXT),
-      Item("First", TM_ACTION),                      // 1
-      Item("Secret", TM_ACTION | TM_HIDDEN),         // 2, not shown
-      Choice("Mode", "No,Yes", 1),                   // 3
-      Entry("Name", TM_NAME, "Name", nullptr),       // 4
-      Entry("Copies", TM_INT, "Copies", nullptr),    // 5
-      Entry("Scale", TM_FLOAT, "Scale", nullptr),    // 6
-      Entry("Offset", TM_FLOAT | TM_DISABLED, "Offset", nullptr),  // 7
-      Item("Options", TM_SUBMENU),                   // 8: shows the sub-menu's title
-      Item("Gone", TM_SUBMENU),                      // 9: no sub-menu, no line
-      Item("~q Quit", TM_EXIT),                      // 10
-      Item("Spare", TM_BLANK),                       // shows the counter as it stands
-      End(),
-  };
+      Item("Plain text", TM_TEXT), Item("First", TM_ACTION), Item("Secret", TM_ACTION | TM_HIDDEN),
+      Choice("Mode", "No,Yes", 1), Entry("Name", TM_NAME, "Name", nullptr),
+      Entry("Copies", TM_INT, "Copies", nullptr), Entry("Scale", TM_FLOAT, "Scale", nullptr),
+      Entry("Offset", TM_FLOAT | TM_DISABLED, "Offset", nullptr), Item("Options", TM_SUBMENU),
+      Item("Gone", TM_SUBMENU), Item("~q Quit", TM_EXIT), Item("Spare", TM_BLANK), End()};
   items[4].Default.Text = "lp1";
   items[5].Default.Int = 42;
   items[6].Default.Float = 1.5f;
   items[7].Default.Float = 2.25f;
   items[8].Value.Menu = &sub;
-  TextMenu menu = Menu("V", items, TMF_COMPACT);
-  menu.TitleStyle = 3;
+  TextMenu menu = Menu("V", items, TMF_COMPACT, 3);
   EXPECT_EQ(Draw(&menu),
             "Plain text \n"
             " 1) First \n"
@@ -90,48 +67,39 @@ TEST(MenuDisplay, HiddenDisabledAndValues) {
 }
 
 TEST(MenuDisplay, BarsInColumns) {
+  // clang-format off
   TextMenuItem items[] = {
-      Item("Page text", TM_TEXT),
-      Bar(TM_BAR, 3),
-      Item("First link", TM_ACTION),
-      Item("Second link", TM_ACTION),
-      Item("Third link", TM_ACTION),
-      Item("Fourth link", TM_ACTION),
-      Bar(TM_BAR, 3),
-      Bar(TM_BAR, 3),
-      Item("~e Exit Help", TM_EXIT),
-      Item("~c Contents", TM_ACTION),
-      Item("~b Back", TM_ACTION),
-      End(),
-  };
-  TextMenu menu = Menu("Help", items, TMF_NORETURN);
-  menu.TitleStyle = 3;
-  const std::string pad10(10, ' '), pad11(11, ' ');
-  EXPECT_EQ(Draw(&menu),
-            "Page text \n\n"
-            " 1) First link" + pad11 + " 2) Second link" + pad10 + " 3) Third link" + pad11 +
-                "\n 4) Fourth link" + pad10 + "\n\n"
-                " e) Exit Help" + std::string(12, ' ') + " c) Contents" + std::string(13, ' ') + " b) Back" +
-                std::string(17, ' ') + "\n\nEnter option: [[7]]");
+      Item("Page text", TM_TEXT), Bar(TM_BAR, 3), Item("First link", TM_ACTION),
+      Item("Second link", TM_ACTION), Item("Third link", TM_ACTION), Item("Fourth link", TM_ACTION),
+      Bar(TM_BAR, 3), Bar(TM_BAR, 3), Item("~e Exit Help", TM_EXIT), Item("~c Contents", TM_ACTION),
+      Item("~b Back", TM_ACTION), End()};
+  // clang-format on
+  TextMenu menu = Menu("Help", items, TMF_NORETURN, 3);
+  auto pad = [](int n) { return std::string(n, ' '); };
+  EXPECT_EQ(Draw(&menu), "Page text \n\n 1) First link" + pad(11) + " 2) Second link" + pad(10) +
+                             " 3) Third link" + pad(11) + "\n 4) Fourth link" + pad(10) +
+                             "\n\n e) Exit Help" + pad(12) + " c) Contents" + pad(13) + " b) Back" +
+                             pad(17) + "\n\nEnter option: [[7]]");
   // A long name starts a new row and, longer than the column less the
-  // column count, ends its row too.
-  TextMenuItem longItems[] = {
-      Bar(TM_BAR, 3), Item("First link", TM_ACTION), Item("A rather long link name!", TM_ACTION),
-      Item("Next", TM_ACTION), End(),
-  };
-  TextMenu longMenu = Menu("Help", longItems, TMF_NORETURN | TMF_COMPACT);
-  longMenu.TitleStyle = 3;
-  EXPECT_EQ(Draw(&longMenu), " 1) First link" + pad11 + "\n 2) A rather long link name! \n 3) Next" +
-                                 std::string(17, ' ') + "\nEnter option: [[3]]");
-}
-
-TEST(MenuDisplay, TextBarTakesFollowingTextLines) {
-  TextMenuItem items[] = {
-      Bar(TM_TEXTBAR, 2), Item("one", TM_TEXT), Item("two", TM_TEXT), Item("Go", TM_ACTION), End(),
-  };
-  TextMenu menu = Menu("T", items, TMF_NORETURN | TMF_COMPACT);
-  menu.TitleStyle = 3;
-  EXPECT_EQ(Draw(&menu), "\n\n\n 1) Go \nEnter option: [[1]]");
+  // column count, ends its row too. A text bar takes the text lines after it.
+  TextMenuItem longItems[] = {Bar(TM_BAR, 3), Item("First link", TM_ACTION),
+                              Item("A rather long link name!", TM_ACTION), Item("Next", TM_ACTION),
+                              End()};
+  // A letter cell too long for its column is padded left-justified by the
+  // overflow, as printf does with a negative width.
+  TextMenuItem longLetter[] = {Bar(TM_BAR, 3), Item("~z A very long letter item name here", TM_EXIT),
+                               End()};
+  TextMenuItem textItems[] = {Bar(TM_TEXTBAR, 2), Item("one", TM_TEXT), Item("two", TM_TEXT),
+                              Item("Go", TM_ACTION), End()};
+  const std::pair<TextMenuItem*, std::string> screens[] = {
+      {longItems, " 1) First link" + pad(11) + "\n 2) A rather long link name! \n 3) Next" +
+                      pad(17) + "\nEnter option: [[3]]"},
+      {longLetter, " z) A very long letter item name here" + pad(14) + "\n\nEnter option: [[1]]"},
+      {textItems, "\n\n\n 1) Go \nEnter option: [[1]]"}};
+  for (const auto& [list, screen] : screens) {
+    menu = Menu("Help", list, TMF_NORETURN | TMF_COMPACT, 3);
+    EXPECT_EQ(Draw(&menu), screen);
+  }
 }
 
 TEST(MenuDisplay, NumbersStopAtTheMapSize) {
@@ -140,20 +108,18 @@ TEST(MenuDisplay, NumbersStopAtTheMapSize) {
   for (int i = 1; i <= 100; i++) names.push_back("I" + std::to_string(i));
   for (auto& n : names) items.push_back(Item(n.c_str(), TM_ACTION));
   items.push_back(End());
-  TextMenu menu = Menu("Many", items.data(), TMF_NORETURN | TMF_COMPACT);
-  menu.TitleStyle = 3;
-  std::string screen = Draw(&menu);
-  EXPECT_NE(screen.find("98) I98 \n    I99 \n    I100 \nEnter option: [[98]]"), std::string::npos);
-  ScriptedRun r = RunScripted("99\n98\n", [&] {
-    int map[TM_MAP_SIZE];
-    InitMenu(&menu, map);
-    for (int k = 0; k < 2; k++) {
-      PrintMenu(&menu, 4, 4);
-      if (fgets(LineBuf, sizeof LineBuf, stdin)) printf("[[%d]]", FindSelection(&menu, map, 100));
-    }
-    printf("[[%d %d]]", map[98], map[99]);
-  });
-  EXPECT_EQ(Markers(r.out), "0 98 97 -1");
+  TextMenu menu = Menu("Many", items.data(), TMF_NORETURN | TMF_COMPACT, 3);
+  EXPECT_NE(Draw(&menu).find("98) I98 \n    I99 \n    I100 \nEnter option: [[98]]"),
+            std::string::npos);
+  int map[TM_MAP_SIZE];
+  InitMenu(&menu, map);
+  EXPECT_EQ(map[98], 97);
+  EXPECT_EQ(map[99], -1);
+  strcpy(LineBuf, "99");
+  EXPECT_EQ(FindSelection(&menu, map, 100), 0);
+  strcpy(LineBuf, "98");
+  EXPECT_EQ(FindSelection(&menu, map, 100), 98);
+  FreeMenu(&menu);
 }
 
 }  // namespace
