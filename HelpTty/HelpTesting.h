@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "tools/hlpc/HelpSource.h"
@@ -37,9 +37,7 @@ inline std::string RawHelpFile(const std::initializer_list<std::string>& screens
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {

@@ -17,7 +17,8 @@ ScriptedRun RunScripted(const std::string& input, const std::function<void()>& b
 
 // The screen-clearing and prompt frame of one drawn menu with the given
 // title line (style 1) and body.
-std::string Screen(const std::string& centredTitle, const std::string& body, const std::string& prompt);
+std::string Screen(const std::string& centredTitle, const std::string& body,
+                   const std::string& prompt);
 
 // A scratch directory removed with its files at the end of the test.
 class ScratchDir {
@@ -46,7 +47,8 @@ inline TextMenuItem Item(const char* name, int kind, TextMenuItemFn handler = nu
   return item;
 }
 
-inline TextMenuItem Choice(const char* name, const char* list, intptr_t def, const char* format = nullptr) {
+inline TextMenuItem Choice(const char* name, const char* list, intptr_t def,
+                           const char* format = nullptr) {
   TextMenuItem item = Item(name, TM_CHOICE);
   item.pList = list;
   item.Default.Int = def;
@@ -69,14 +71,18 @@ inline TextMenuItem Bar(int kind, intptr_t columns, const char* name = "") {
 
 inline TextMenuItem End() { return TextMenuItem{}; }
 
-inline TextMenu Menu(const char* title, TextMenuItem* items, uint16_t flags) {
+inline TextMenu Menu(const char* title, TextMenuItem* items, uint16_t flags, int style = 1) {
   TextMenu menu{};
   menu.pTitle = title;
-  menu.TitleStyle = 1;
+  menu.TitleStyle = style;
   menu.pItems = items;
   menu.Flags = flags;
   return menu;
 }
+
+// The screen of the menu drawn once, as the loop does, then "[[n]]" with
+// the count PrintMenu returned.
+std::string Draw(TextMenu* menu);
 
 // Test handlers print markers "[[...]]"; this returns them in order,
 // joined by blanks, so a test can follow what ran without the screens.

@@ -10,42 +10,17 @@
 
 namespace {
 
-std::string Store(TextMenu* menu, const std::string& path) {
-  pOut = fopen(path.c_str(), "w");
-  StoreMenu(menu);
-  fclose(pOut);
-  pOut = nullptr;
-  return ReadWholeFile(path);
-}
-
-void Load(TextMenu* menu, const std::string& path, const std::string& text) {
-  WriteWholeFile(path, text);
-  ASSERT_EQ(OpenInputFile(path.c_str(), 1), 1);
-  LoadMenu(menu);
-  CloseInputFile();
-}
-
 int g_applied = 0;
 
+// A top menu with a sub-menu, both initialised.
 struct SettingsMenus {
   TextMenuItem subItems[3] = {
       Entry("Count", TM_INT, "Count", nullptr),
-      Item("Apply", TM_APPLY,
-           [](TextMenu*, TextMenuItem*) {
-             g_applied++;
-             return 0;
-           }),
-      End(),
-  };
+      Item("Apply", TM_APPLY, [](TextMenu*, TextMenuItem*) { return (g_applied++, 0); }), End()};
   TextMenu sub = Menu("Sub", subItems, 0);
-  TextMenuItem items[6] = {
-      Choice("Mode", "No,Yes", 0),
-      Entry("Name", TM_NAME, "Name", nullptr),
-      Item("Act", TM_ACTION),
-      Item("More", TM_SUBMENU),
-      Entry("Scale", TM_FLOAT, "Scale", nullptr),
-      End(),
-  };
+  TextMenuItem items[6] = {Choice("Mode", "No,Yes", 0), Entry("Name", TM_NAME, "Name", nullptr),
+                           Item("Act", TM_ACTION), Item("More", TM_SUBMENU),
+                           Entry("Scale", TM_FLOAT, "Scale", nullptr), End()};
   TextMenu menu = Menu("Top", items, 0);
   int map[TM_MAP_SIZE];
   SettingsMenus() {
@@ -57,58 +32,56 @@ struct SettingsMenus {
     FreeMenu(&menu);
     FreeMenu(&sub);
   }
+  void Load(const std::string& path, const std::string& text) {
+    WriteWholeFile(path, text);
+    ASSERT_EQ(OpenInputFile(path.c_str(), 1), 1);
+    LoadMenu(&menu);
+    CloseInputFile();
+  }
+  std::string Store(const std::string& path) {
+    pOut = fopen(path.c_str(), "w");
+    StoreMenu(&menu);
+    fclose(pOut);
+    pOut = nullptr;
+    return ReadWholeFile(path);
+  }
 };
 
 TEST(Settings, StoreThenLoadRoundTrip) {
   ScratchDir dir;
-  SettingsMenus m;
+  SettingsMenus m, fresh;
   m.items[0].Value.Int = 1;
   strcpy(m.items[1].Value.Buf, "lp1");
   m.items[4].Value.Float = 1.5f;
   m.subItems[0].Value.Int = 42;
-  const std::string text = Store(&m.menu, dir.File("s"));
+  const std::string text = m.Store(dir.File("s"));
   EXPECT_EQ(text, "0[1] 9\n1[lp1] 10\n4[1.500] 13\n3{\n0[42] 12\n}\n");
-
-  SettingsMenus fresh;
   g_applied = 0;
-  Load(&fresh.menu, dir.File("s"), text);
-  EXPECT_EQ(fresh.items[0].Value.Int, 1);
-  EXPECT_STREQ(fresh.items[1].Value.Buf, "lp1");
-  EXPECT_EQ(fresh.items[4].Value.Float, 1.5f);
-  EXPECT_EQ(fresh.subItems[0].Value.Int, 42);
+  fresh.Load(dir.File("s"), text);
   EXPECT_EQ(g_applied, 1);  // the sub-menu's "}" runs its apply item
+  EXPECT_EQ(fresh.Store(dir.File("t")), text);
 }
 
-TEST(Settings, StoredKindsAndOddLines) {
+TEST(Settings, StoredKindsOddLinesAndUnopenedBlocks) {
   ScratchDir dir;
   SettingsMenus m;
   g_applied = 0;
-  Load(&m.menu, dir.File("s"),
-       "1[printer one] 266\n"  // text up to the first blank; disabled again
-       "0[1]\n"                // no kind: the kind stays
-       "4[2.25] 12\n"          // another base kind is not taken
-       "2[5] 7\n"              // an item without a value
-       "77[1] 9\n-1[1] 9\n"    // no such items
-       "junk\n\n[]\n"
-       "0{\n");                // not a sub-menu: read as a value line
-  EXPECT_STREQ(m.items[1].Value.Buf, "printer");
-  EXPECT_EQ(m.items[1].Kind, TM_NAME | TM_DISABLED);
-  EXPECT_EQ(m.items[0].Value.Int, 0);
-  EXPECT_EQ(m.items[0].Kind, TM_CHOICE);
-  EXPECT_EQ(m.items[4].Value.Float, 2.25f);
-  EXPECT_EQ(m.items[4].Kind, TM_FLOAT);
+  m.Load(dir.File("s"),
+         "1[printer one] 266\n"  // text up to the first blank; disabled again
+         "0[1]\n"                // no kind: the kind stays
+         "4[2.25] 12\n"          // another base kind is not taken
+         "2[5] 7\n"              // an item without a value
+         "77[1] 9\n-1[1] 9\n"    // no such items
+         "junk\n\n[]\n"
+         "0{\n");                // not a sub-menu: read as a value line
+  EXPECT_EQ(m.Store(dir.File("t")), "0[0] 9\n1[printer] 266\n4[2.250] 13\n3{\n0[0] 12\n}\n");
   EXPECT_EQ(m.items[2].Kind, TM_ACTION);
   EXPECT_EQ(g_applied, 0);
-}
-
-TEST(Settings, BlockOfAMissingSubMenuEndsTheEnclosingLoad) {
-  ScratchDir dir;
-  SettingsMenus m;
-  m.items[3].Kind = TM_SUBMENU | TM_HIDDEN;  // the block is not opened
-  Load(&m.menu, dir.File("s"), "3{\n0[42] 12\n}\n0[1] 9\n");
+  // A block whose sub-menu is hidden is not opened: its lines go to the
+  // top menu, and its "}" ends the load.
+  m.items[3].Kind = TM_SUBMENU | TM_HIDDEN;
+  m.Load(dir.File("s"), "3{\n0[42] 12\n}\n0[1] 9\n");
   EXPECT_EQ(m.subItems[0].Value.Int, 0);
-  // The block's line went to the top menu, and after its "}" nothing more
-  // was read.
   EXPECT_EQ(m.items[0].Value.Int, 42);
 }
 
@@ -118,14 +91,10 @@ TEST(Settings, RunMenuWithSettingsFile) {
   ScriptedRun r = RunScripted("", [&] {
     SettingsMenus m;
     m.menu.ApplyFn = [](TextMenu* menu) {
-      printf("[[apply %d]]", static_cast<int>(menu->pItems[0].Value.Int));
-      return 0;
+      return (printf("[[apply %d]]", static_cast<int>(menu->pItems[0].Value.Int)), 0);
     };
     m.items[2].Kind = TM_LOADFAIL;
-    m.items[2].Handler = [](TextMenu*, TextMenuItem*) {
-      printf("[[loadfail]]");
-      return 0;
-    };
+    m.items[2].Handler = [](TextMenu*, TextMenuItem*) { return (printf("[[loadfail]]"), 0); };
     RunMenu(&m.menu, dir.File("s").c_str(), 0);
     RunMenu(&m.menu, dir.File("missing").c_str(), 1);
     printf("[[in %s]]", pIn ? "open" : "closed");
@@ -145,8 +114,9 @@ TEST(Settings, StoreKeys) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Count(r.out, "Enter the settings file name: "), 2) << r.out << r.err;
   EXPECT_EQ(Count(r.out, "Invalid character n\n/ was expected after \"\""), 1);
-  EXPECT_EQ(ReadWholeFile(dir.File("set")), "0[0] 9\n1[] 10\n4[0.000] 13\n3{\n0[0] 12\n}\n");
-
+  const std::string stored = "0[0] 9\n1[] 10\n4[0.000] 13\n3{\n0[0] 12\n}\n";
+  EXPECT_EQ(ReadWholeFile(dir.File("set")), stored);
+  // With store-and-exit alone, s stores to ./.settings and ends the program.
   r = RunScripted("1\ns\n", [&] {
     if (chdir(dir.path().c_str()) != 0) return;
     SettingsMenus m;
@@ -156,7 +126,7 @@ TEST(Settings, StoreKeys) {
   });
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Markers(r.out), "");
-  EXPECT_EQ(ReadWholeFile(dir.File(".settings")), "0[1] 9\n1[] 10\n4[0.000] 13\n3{\n0[0] 12\n}\n");
+  EXPECT_EQ(ReadWholeFile(dir.File(".settings")), "0[1]" + stored.substr(4));
 }
 
 }  // namespace

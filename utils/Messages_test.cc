@@ -18,30 +18,14 @@ using ::testing::ExitedWithCode;
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
 
-class MessagesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    my_name = kSetup;
-    pLogPath = dir_.path().c_str();
-    flInitLog = 1;
-  }
-  void TearDown() override { pLogPath = "."; }
-  TestDir dir_;
-  const std::string log_ = dir_ / "setup.log";
-};
-
-TEST_F(MessagesTest, ErrorLevelsTextsAndStatuses) {
-  auto sysError = [](int err, const char* what) {
-    errno = err;
-    SysError("can't open file, %s", what);
-  };
-  EXPECT_EXIT(sysError(ENOENT, "/tmp/x"), ExitedWithCode(1),
+TEST(Messages, ErrorLevelsTextsAndStatuses) {
+  my_name = kSetup;
+  EXPECT_EXIT((errno = ENOENT, SysError("can't open file, %s", "/tmp/x")), ExitedWithCode(1),
               "^\nsetup: can't open file, /tmp/x : No such file or directory\n$");
-  EXPECT_EXIT((my_name = nullptr, sysError(EACCES, "")), ExitedWithCode(1),
-              "^\n: can't open file,  : Permission denied\n$");
+  EXPECT_EXIT((my_name = nullptr, errno = EACCES, SysError("%s", "")), ExitedWithCode(1),
+              "^\n:  : Permission denied\n$");
   EXPECT_EXIT(ErrorMsg(2, 0, "gone %d", 7), ExitedWithCode(0), "^ERROR: gone 7\n$");
   EXPECT_EXIT(ErrorMsg(2, 1, "gone"), ExitedWithCode(1), "^ERROR: gone\n$");
-
   CaptureStderr();
   ErrorMsg(0, 1, "can't open file, %s", "/y");
   ErrorMsg(1, 1, "can't open file, %s", "/x");
@@ -57,50 +41,50 @@ TEST_F(MessagesTest, ErrorLevelsTextsAndStatuses) {
   EXPECT_EXIT(quiet() && (SysCmdP(2, "exit %d", 3), true), ExitedWithCode(1),
               "ERROR: unable to locate system command 'exit 3'");
   // A command line that does not fit is never run, not even cut short.
-  const std::string marker = dir_ / "ran", cmd = "touch '" + marker + "' #" + std::string(600, 'x');
+  TestDir dir;
+  const std::string cmd = "touch '" + (dir / "ran") + "' #" + std::string(600, 'x');
   EXPECT_EXIT(quiet() && (SysCmdP(2, "%s", cmd.c_str()), true), ExitedWithCode(1), "ERROR: ");
-  EXPECT_FALSE(Exists(marker));
+  EXPECT_FALSE(Exists(dir / "ran"));
 }
 
-TEST_F(MessagesTest, LogStartsAfreshThenAppends) {
-  dir_.Write("setup.log", "old content\n");
+TEST(Messages, LogStartsAfreshAppendsAndNeverFollowsPlantedEntries) {
+  TestDir dir;
+  const std::string log = dir.Write("setup.log", "old\n"), target = dir.Write("t", "keep\n");
+  my_name = kSetup;
+  pLogPath = dir.path().c_str();
+  flInitLog = 1;
   PutLogMsg("%s\n", "first");
   EXPECT_EQ(flInitLog, 0);
   PutLogMsg("no line end");
   PutLogMsg(" %d\n", 2);
-  EXPECT_EQ(ReadText(log_), "first\nno line end 2\n");
-  unlink(log_.c_str());
+  EXPECT_EQ(ReadText(log), "first\nno line end 2\n");
+  unlink(log.c_str());
   PutLogMsg("a");  // created when missing, even after the start
-  EXPECT_EQ(ReadText(log_), "a");
+  EXPECT_EQ(ReadText(log), "a");
 
-  const std::string missing = dir_ / "none", longPath(300, 'd');
-  for (const std::string& where : {missing, longPath}) {  // lost silently
-    pLogPath = where.c_str();
-    flInitLog = 1;
-    CaptureStderr();
-    PutLogMsg("lost\n");
-    EXPECT_EQ(GetCapturedStderr(), "");
-    EXPECT_EQ(flInitLog, 0);
-  }
-  EXPECT_FALSE(Exists(missing));
-}
-
-TEST_F(MessagesTest, LogNeverWritesThroughPlantedEntries) {
-  const std::string target = dir_.Write("target", "keep\n");
-  auto plant = [&](int (*make)(const char*, const char*)) {
-    unlink(log_.c_str());
-    ASSERT_EQ(make(target.c_str(), log_.c_str()), 0);
-    for (int start : {1, 0}) {
-      flInitLog = static_cast<uint8_t>(start);
+  // A planted link's target stays untouched (a hard link's is not emptied
+  // either), a FIFO without a reader does not block, a directory is left.
+  auto fifo = [](const char*, const char* at) { return mkfifo(at, 0600); };
+  auto dirAt = [](const char*, const char* at) { return mkdir(at, 0700); };
+  using Plant = int (*)(const char*, const char*);
+  for (Plant plant : std::initializer_list<Plant>{symlink, link, fifo, dirAt}) {
+    unlink(log.c_str());
+    EXPECT_EQ(plant(target.c_str(), log.c_str()), 0);
+    for (uint8_t start : {1, 0}) {
+      flInitLog = start;
       PutLogMsg("start %d\n", start);
     }
     EXPECT_EQ(ReadText(target), "keep\n");
-  };
-  plant(symlink);
-  plant(link);  // a hard link to another file is not emptied either
-  // A FIFO without a reader must not block; a directory is left alone.
-  plant([](const char*, const char* at) { return mkfifo(at, 0600); });
-  plant([](const char*, const char* at) { return mkdir(at, 0700); });
+  }
+  for (const std::string& where : {dir / "none", std::string(300, 'd')}) {  // lost silently
+    pLogPath = where.c_str();
+    CaptureStderr();
+    PutLogMsg("lost\n");
+    EXPECT_EQ(GetCapturedStderr(), "");
+  }
+  EXPECT_FALSE(Exists(dir / "none"));
+  pLogPath = ".";
+  flInitLog = 1;
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ TEST(Strings, PathAndNameParts) {
       {StripPath, "a//b//", "b"}, {StripPath, "", ""}, {StripPath, "///", "///"},
       // Long paths are handled whole; only the result is cut.
       {StripPath, d300 + "/setup", "setup"}, {StripPath, d300 + "/" + n127, n127},
-      {StripPath, d300 + "/" + n200 + "/", n127}, {StripPath, std::string(300, '/'), std::string(127, '/')},
+      {StripPath, d300 + "/" + n200 + "/", n127},
+      {StripPath, std::string(300, '/'), std::string(127, '/')},
       {StripFn, "/tmp/setup", "/tmp"}, {StripFn, "/setup", "/"}, {StripFn, "setup", "."},
       {StripFn, "", "."}, {StripFn, "a/b/", "a/b"}, {StripFn, "a//b", "a/"}, {StripFn, "//x", "/"},
       {StripFn, "/", "/"}, {StripFn, "/tmp/" + std::string(300, 'x'), "/tmp"},
@@ -28,10 +29,12 @@ TEST(Strings, PathAndNameParts) {
       {StripExt, "noext", "noext"}, {StripExt, std::string(300, 'z'), std::string(127, 'z')},
       {StripPathExt, "/x/y/a.tar.Z", "a"}, {StripPathExt, "/dir.d/", "dir"},
       {StripPathExt, "/x.y/.hidden", ".hidden"}, {StripPathExt, "/", "/"},
-      {StripPathName, ".", ""}, {StripPathName, "..", ""}, {StripPathName, "/usr/bin/ls", "/usr/bin/"},
-      {StripPathName, "/x", "/"}, {StripPathName, d300 + "/f", "/" + std::string(126, 'd')},
+      {StripPathName, ".", ""}, {StripPathName, "..", ""}, {StripPathName, "/x", "/"},
+      {StripPathName, "/usr/bin/ls", "/usr/bin/"},
+      {StripPathName, d300 + "/f", "/" + std::string(126, 'd')},
       {GenName, "hello WORLD-42x", "HelloWorld42x"}, {GenName, "--12 abc", "Abc"},
-      {GenName, "zanto print_driver", "ZantoPrintDriver"}, {GenName, "", ""}, {GenName, "123 456", ""},
+      {GenName, "zanto print_driver", "ZantoPrintDriver"}, {GenName, "", ""},
+      {GenName, "123 456", ""},
       {GenName, std::string(300, 'q'), "Q" + std::string(126, 'q')},
   };
   for (const auto& c : cases) EXPECT_EQ(c.fn(c.in.c_str()), c.want) << c.in;
@@ -47,7 +50,9 @@ TEST(Strings, PathAndNameParts) {
 }
 
 TEST(Strings, SaveStrCopiesIntoAPoolBlock) {
-  auto poolSize = [](const void* p) { return FindLink(&UsedMemList, reinterpret_cast<uintptr_t>(p))->Size; };
+  auto poolSize = [](const void* p) {
+    return FindLink(&UsedMemList, reinterpret_cast<uintptr_t>(p))->Size;
+  };
   // 15 characters ask for 16 bytes: a 32-byte block (17 would give 48).
   char* joined = SaveStr("%s/%s", "/tmp/ab", "setup12");
   EXPECT_STREQ(joined, "/tmp/ab/setup12");

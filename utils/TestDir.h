@@ -6,15 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 
 class TestDir {
  public:
-  TestDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "utils_test.XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    path_ = tmpl;
+  TestDir() : path_((std::filesystem::temp_directory_path() / "utils_test.XXXXXX").string()) {
+    if (!mkdtemp(path_.data())) std::abort();
   }
   ~TestDir() {
     std::error_code ec;
@@ -25,11 +22,10 @@ class TestDir {
 
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
+  // Writes name in the directory; gives its path.
   std::string Write(const std::string& name, const std::string& text) const {
-    std::string p = *this / name;
-    std::ofstream(p, std::ios::binary) << text;
-    return p;
+    std::ofstream(*this / name, std::ios::binary) << text;
+    return *this / name;
   }
 
  private:
@@ -41,6 +37,7 @@ inline std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// True also for a dangling symbolic link.
 inline bool Exists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));

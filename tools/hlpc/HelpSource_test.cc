@@ -1,9 +1,4 @@
-#include "tools/hlpc/HelpSource.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-
+// The help-file compiler and decompiler.
 #include "HelpTty/HelpTesting.h"
 
 namespace {

@@ -34,9 +34,8 @@ mkdir "$t/unpack"
 cp "$t/joined.tar.Z" "$t/unpack/SolarisTavrin7315.tar.Z"
 (cd "$t/unpack" && uncompress SolarisTavrin7315.tar.Z && tar xfp SolarisTavrin7315.tar && rm SolarisTavrin7315.tar)
 expect "archive unpacks to pkg/ alone" "0 pkg /" "$? $(listing "$t/unpack")"
-expect "unpacked tree equals the package" "$(tree "$sample/pkg")" "$(tree "$t/unpack/pkg")"
-expect "unpacked contents equal, owned by root" "0 0/0" \
-  "$(diff -r "$sample/pkg" "$t/unpack/pkg" >/dev/null; echo $?) $(tar tvZf "$t/joined.tar.Z" | awk '{print $2}' | sort -u)"
+expect "unpacked tree and contents equal the package, owned by root" "$(tree "$sample/pkg") 0 0/0" \
+  "$(tree "$t/unpack/pkg") $(diff -r "$sample/pkg" "$t/unpack/pkg" >/dev/null; echo $?) $(tar tvZf "$t/joined.tar.Z" | awk '{print $2}' | sort -u)"
 
 # Diskette images with a fixed piece size: the last piece holds the rest.
 disks=$t/disks
