@@ -8,72 +8,49 @@
 
 namespace {
 
-DisksLines Split(const char* text, bool stopAtWord) {
-  DisksLines lines;
-  const char* why = SplitDisksList(text, stopAtWord, &lines);
-  EXPECT_EQ(why, nullptr) << why;
-  return lines;
-}
-
-TEST(DisksList, LinesAndEnd) {
-  DisksLines expected = {{"disks", "setup.hlp", "pkg_tar.z1"}, {"pkg_tar.z2"}};
-  // Blank lines and CR LF ends do not shift the diskette numbering.
-  EXPECT_EQ(Split("disks setup.hlp pkg_tar.z1\n\n\r\npkg_tar.z2\n", false), expected);
-  EXPECT_EQ(Split("disks\tsetup.hlp  pkg_tar.z1\r\npkg_tar.z2", false), expected);
-  // Only a line that is exactly the marker ends the list.
-  EXPECT_EQ(Split("disks setup.hlp pkg_tar.z1\npkg_tar.z2\nend_of_list\npkg_tar.z3\n", false),
-            expected);
-  EXPECT_EQ(Split("a\nend_of_list \nb\n", false), (DisksLines{{"a"}, {"end_of_list"}, {"b"}}));
-  EXPECT_TRUE(Split("", false).empty());
-  EXPECT_TRUE(Split("end_of_list\nx\n", true).empty());
-}
-
-TEST(DisksList, MarkerInsideALine) {
-  const char* text = "disks a end_of_list b\nc\n";
-  EXPECT_EQ(Split(text, true), (DisksLines{{"disks", "a"}, {"c"}}));
-  EXPECT_EQ(Split(text, false), (DisksLines{{"disks", "a", "end_of_list", "b"}, {"c"}}));
-}
-
-TEST(DisksList, RefusesNamesLeavingTheDirectory) {
-  DisksLines lines;
-  for (const char* text :
-       {"disks ../etc/passwd\n", "disks\n/etc/shadow\n", "a .\n", "..\n", "a\\/b\n"}) {
-    const char* why = SplitDisksList(text, false, &lines);
-    ASSERT_NE(why, nullptr) << text;
-    EXPECT_NE(std::strstr(why, "not a plain file name"), nullptr) << why;
+// What the whole-program tests leave out; the end of the list is a line
+// that is exactly the marker, and nothing after it is looked at.
+TEST(DisksList, Lines) {
+  const struct {
+    std::string text;
+    bool stopAtWord;
+    DisksLines lines;
+  } cases[] = {
+      {"a\nend_of_list \nb\nend_of_list\n../x\n", false, {{"a"}, {"end_of_list"}, {"b"}}},
+      {"disks a end_of_list b\nc\n", false, {{"disks", "a", "end_of_list", "b"}, {"c"}}},
+      {"disks a end_of_list ../b\nc\n", true, {{"disks", "a"}, {"c"}}},
+      {"end_of_list\nx\n", true, {}},
+      {"disks " + std::string(127, 'n') + "\r\n", false, {{"disks", std::string(127, 'n')}}},
+  };
+  for (const auto& c : cases) {
+    DisksLines lines;
+    EXPECT_EQ(SplitDisksList(c.text.c_str(), c.stopAtWord, &lines), nullptr) << c.text;
+    EXPECT_EQ(lines, c.lines) << c.text;
   }
-  // After the end of the list nothing is looked at.
-  EXPECT_EQ(SplitDisksList("a\nend_of_list\n../x\n", false, &lines), nullptr);
-  EXPECT_EQ(SplitDisksList("a end_of_list ../x\n", true, &lines), nullptr);
-
-  EXPECT_TRUE(IsPlainFileName("pkg_tar.z1"));
-  EXPECT_TRUE(IsPlainFileName("..."));
-  EXPECT_FALSE(IsPlainFileName(""));
-  EXPECT_FALSE(IsPlainFileName(nullptr));
 }
 
-TEST(DisksList, RefusesCutNames) {
-  std::string text = "disks " + std::string(127, 'n') + "\n";
-  DisksLines lines;
-  EXPECT_EQ(SplitDisksList(text.c_str(), false, &lines), nullptr);
-  EXPECT_EQ(lines[0][1].size(), 127u);
-  text = "disks " + std::string(128, 'n') + "\n";
-  const char* why = SplitDisksList(text.c_str(), false, &lines);
-  ASSERT_NE(why, nullptr);
-  EXPECT_NE(std::strstr(why, "longer than 127"), nullptr);
-}
-
-TEST(DisksListDeathTest, LoadRefusesCutOrBadLists) {
+// Lists that cannot be used end the program before anything is copied.
+TEST(DisksListDeathTest, Refused) {
+  const std::string err = "^ERROR: the list /m/disks ";
+  const struct {
+    std::string text, why;
+  } cases[] = {
+      {"disks ../etc/passwd\n", "names \"../etc/passwd\", which is not a plain file name\n$"},
+      {"disks\n/etc/shadow\n", "names \"/etc/shadow\", which is not a plain file name\n$"},
+      {"a .\n", "names \".\", which is not a plain file name\n$"},
+      {"..\n", "names \"..\", which is not a plain file name\n$"},
+      {"a\\/b\n", "names \"a/b\", which is not a plain file name\n$"},  // the backslash escapes
+      {"disks " + std::string(128, 'x') + "\n", "holds a name longer than 127 characters\n$"},
+  };
+  for (const auto& c : cases) {
+    std::strcpy(LineBuf, c.text.c_str());
+    EXPECT_EXIT(LoadDisksList("/m/disks", false), testing::ExitedWithCode(1), err + c.why);
+  }
   std::strcpy(LineBuf, "disks pkg_tar.z1\n");
   flContentCut = 1;
   EXPECT_EXIT(LoadDisksList("/m/disks", false), testing::ExitedWithCode(1),
-              "^ERROR: the list /m/disks is longer than 4095 bytes\n$");
+              err + "is longer than 4095 bytes\n$");
   flContentCut = 0;
-  std::strcpy(LineBuf, "disks ../pkg_tar.z1\n");
-  EXPECT_EXIT(LoadDisksList("/m/disks", false), testing::ExitedWithCode(1),
-              "^ERROR: the list /m/disks names \"../pkg_tar.z1\", which is not a plain file "
-              "name\n$");
-  std::strcpy(LineBuf, "disks pkg_tar.z1\n");
   EXPECT_EQ(LoadDisksList("/m/disks", false), (DisksLines{{"disks", "pkg_tar.z1"}}));
 }
 

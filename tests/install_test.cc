@@ -1,44 +1,20 @@
-// "Install Driver and Utilities" from an installation site, whole program,
-// on a throw-away copy of this machine.
-#include <algorithm>
-#include <cstring>
+// "Install Driver and Utilities" from an installation site.
+#include <sstream>
 #include <string>
 
-#include "tests/install_host.h"
+#include "tests/support/SetupRun.h"
 
 namespace {
 
-const std::string App = "/opt/Zanto/7315";
-
-std::string Sorted(std::string lines) {
-  std::vector<std::string> v;
-  std::istringstream in(lines);
-  for (std::string l; std::getline(in, l);) v.push_back(l);
-  std::sort(v.begin(), v.end());
-  std::string s;
-  for (const std::string& l : v) s += l + "\n";
-  return s;
-}
-
-// The log's command lines from the first one that mentions from on, the
-// directory of a table command left out (it depends on the host).
+// The log's command lines from the one that holds `from` on, without
+// their directory /usr/bin/: not the commands' output or complaints.
 std::string LogCommands(const std::string& log, const std::string& from) {
-  static const char* const dirs[] = {"/h8/bin/", "/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/"};
-  std::istringstream in(log);
   std::string s;
-  bool on = false;
-  for (std::string l; std::getline(in, l);) {
-    // Command lines only: not the output and not the commands' complaints.
-    if (l.empty() || l[0] != '/' || l.substr(0, l.find(' ')).back() == ':') continue;
-    if (l.find(from) != std::string::npos) on = true;
-    if (!on) continue;
-    for (const char* d : dirs)
-      if (l.compare(0, std::strlen(d), d) == 0 && l.find('/', std::strlen(d)) > l.find(' ')) {
-        l.erase(0, std::strlen(d));
-        break;
-      }
-    s += l + "\n";
-  }
+  if (log.find(from) == std::string::npos) return s;
+  std::istringstream in(log.substr(log.rfind('\n', log.find(from)) + 1));
+  for (std::string l; std::getline(in, l);)
+    if (l.rfind('/', 0) == 0 && l.substr(0, l.find(' ')).back() != ':')
+      s += (l.rfind("/usr/bin/", 0) == 0 ? l.substr(9) : l) + "\n";
   return s;
 }
 
@@ -55,344 +31,252 @@ std::string RcScript(const std::string& app) {
          app + "/TavrinDStop ] && " + app + "/TavrinDStop\n\t;;\nesac\n";
 }
 
-const std::string PromptOpt = "\nPress <Return> or enter the new installation directory [/opt]: ";
+const std::string kAskOpt =
+    "\nPress <Return> or enter the new installation directory [/opt]: Do you want to use /opt? "
+    "[y/n] ";
 
 TEST(Install, FullInstallFromSite) {
   SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
-  EXPECT_EQ(r.status, 0) << r.err;
+  SetupRun h;
+  // Only words that begin with pkg_tar. are pieces, and the marker ends
+  // its line's names: the archive is pieces 1 and 2 once each.
+  h.PackageSite(
+      2, "", "disks setup.hlp pkg_tar.z1\r\n\n  xpkg_tar.z1 pkg_tar.z2 end_of_list pkg_tar.z1\n");
+  h.Put("site/xpkg_tar.z1", "not a piece\n");
+  // A start script without "/Zanto" after its first '/' is no earlier
+  // installation: the default is offered at once.
+  h.Sh("printf '\\t[ -f /usr/TavrinD ] && /usr/TavrinD &\\n' > /etc/rc2.d/SZantoPrintD");
+  RunResult r = h.Sh("/h/site/setup", "1\n\ny\n");
+  EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
+  // The menu ends after the installation.
+  EXPECT_NE(r.out.find(kAskOpt), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
+  EXPECT_NE(r.out.find("setup7315: update\n"), std::string::npos) << r.out;
+  EXPECT_EQ(h.Changes(),
+            "+ f 0744 root root /etc/rc2.d/KZantoPrintD\n"
+            "+ f 0744 root root /etc/rc2.d/SZantoPrintD\n"
+            "+ d 0755 root root /opt/Zanto\n"
+            "+ d 0775 root root /opt/Zanto/7315\n"
+            "+ f 0666 root root /opt/Zanto/7315/.PrintError\n"
+            "+ f 0644 root root /opt/Zanto/7315/README\n"
+            "+ f 0755 root root /opt/Zanto/7315/TavrinD\n"
+            "+ f 0744 root root /opt/Zanto/7315/TavrinDStop\n"
+            "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315\n"
+            "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n"
+            "+ f 0444 bin root /opt/Zanto/7315/fonts.dat\n"
+            "+ f 0755 root root /opt/Zanto/7315/setup7315\n"
+            "+ f 0644 root root /opt/Zanto/7315/setup7315.ran\n"
+            "+ f 0755 root bin /opt/Zanto/7315/tavrin\n"
+            "+ f 0755 lp lp /opt/Zanto/7315/zanto7315\n"
+            "+ f 0666 root root /tmp/setup.log\n"
+            "+ f 0755 root root /usr/bin/tavrin\n"
+            "+ f 0755 root root /usr/bin/zanto7315\n"
+            "+ d 0775 root root /var/spool/Zanto\n"
+            "+ d 0775 root root /var/spool/Zanto/7315\n");
 
-  EXPECT_EQ(Sorted(InstallHost::Changes(r, "/opt") + InstallHost::Changes(r, "/var") +
-                   InstallHost::Changes(r, "/usr") + InstallHost::Changes(r, "/etc") +
-                   InstallHost::Changes(r, "/tmp")),
-            Sorted("+ d 0755 root root /opt/Zanto\n"
-                   "+ d 0775 root root /opt/Zanto/7315\n"
-                   "+ f 0666 root root /opt/Zanto/7315/.PrintError\n"
-                   "+ f 0644 root root /opt/Zanto/7315/README\n"
-                   "+ f 0755 root root /opt/Zanto/7315/TavrinD\n"
-                   "+ f 0744 root root /opt/Zanto/7315/TavrinDStop\n"
-                   "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315\n"
-                   "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n"
-                   "+ f 0444 bin root /opt/Zanto/7315/fonts.dat\n"
-                   "+ f 0755 root root /opt/Zanto/7315/setup7315\n"
-                   "+ f 0644 root root /opt/Zanto/7315/setup7315.ran\n"
-                   "+ f 0755 root bin /opt/Zanto/7315/tavrin\n"
-                   "+ f 0755 lp lp /opt/Zanto/7315/zanto7315\n"
-                   "+ d 0775 root root /var/spool/Zanto\n"
-                   "+ d 0775 root root /var/spool/Zanto/7315\n"
-                   "+ f 0755 root root /usr/bin/tavrin\n"
-                   "+ f 0755 root root /usr/bin/zanto7315\n"
-                   "+ f 0744 root root /etc/rc2.d/KZantoPrintD\n"
-                   "+ f 0744 root root /etc/rc2.d/SZantoPrintD\n"
-                   "+ f 0666 root root /tmp/setup.log\n"))
-      << r.out << r.err;
-
-  // The generated texts.
-  EXPECT_EQ(h.Inside("/usr/bin/zanto7315"), Wrapper(App, "zanto7315"));
-  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper(App, "tavrin"));
+  const std::string app = "/opt/Zanto/7315";
+  EXPECT_EQ(h.Inside("/usr/bin/zanto7315"), Wrapper(app, "zanto7315"));
+  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper(app, "tavrin"));
   const std::string args =
       "\nTavrinPrinter=`/usr/bin/basename $0`\nTavrinRequest_id=$1\nTavrinUser_name=$2\n"
       "TavrinTitle=$3\nTavrinCopies=$4\nTavrinOption_list=$5\n"
       "export \tTavrinPrinter TavrinRequest_id TavrinUser_name TavrinTitle TavrinCopies "
       "TavrinOption_list\n\nshift 5\n\ncd /opt/Zanto/7315\n";
-  EXPECT_EQ(h.Inside(App + "/ZantoPrint7315"),
+  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315"),
             "#! /usr/bin/sh\n\nTavrinPrinterInterface=\"interface\"\nexport "
             "\tTavrinPrinterInterface\n" +
                 args +
                 "[ -f /opt/Zanto/7315/zanto7315.log ] && rm -f /opt/Zanto/7315/zanto7315.log\n"
                 "\n/opt/Zanto/7315/zanto7315 $* > /opt/Zanto/7315/zanto7315.log "
                 "2>/opt/Zanto/7315/zanto7315.log\nexit 0\n");
-  EXPECT_EQ(h.Inside(App + "/ZantoPrint7315Tty"),
+  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315Tty"),
             "#! /usr/bin/sh\n\n" + args +
                 "\nif [ -f settings/$TavrinPrinter ]; then \n/usr/bin/tavrin -d$TavrinPrinter "
                 "-ssettings/$TavrinPrinter -n $*\nelse\n\t/usr/bin/tavrin -d$TavrinPrinter -n "
                 "$*\nfi\nexit 0\n");
-  EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript(App));
-  EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript(App));
-
+  EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript(app));
+  EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript(app));
   // The package's set-up program ran once, in the driver directory.
-  EXPECT_EQ(h.Inside(App + "/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
-  EXPECT_NE(r.out.find("setup7315: update\n"), std::string::npos) << r.out;
+  EXPECT_EQ(h.Inside(app + "/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
 
-  const std::string w = "/tmp/ZantoInstall";
-  EXPECT_EQ(LogCommands(h.Inside("/tmp/setup.log"), "pkg_tar.z1 >>"),
-            "cat  " + w + "/pkg_tar.z1 >> " + w +
-                "/" PKG
-                ".tar.Z\n"
-                "cat  " +
-                w + "/pkg_tar.z2 >> " + w +
-                "/" PKG
-                ".tar.Z\n"
-                "uncompress  " +
-                w +
-                "/" PKG
-                ".tar.Z\n"
-                "tar xvfp " +
-                w +
-                "/" PKG
-                ".tar\n"
-                "rm -rf " +
-                w +
-                "/" PKG
-                ".tar\n"
-                "mkdir -p /opt/Zanto/7315\n"
-                "chmod  775 /opt/Zanto/7315\n"
-                "touch  /opt/Zanto/7315/.PrintError\n"
-                "chmod  666 /opt/Zanto/7315/.PrintError\n"
-                "mkdir -p /var/spool/Zanto\n"
-                "chmod  775 /var/spool/Zanto\n"
-                "mkdir -p /var/spool/Zanto/7315\n"
-                "chmod  775 /var/spool/Zanto/7315\n"
-                "cp -p " +
-                w +
-                "/pkg/setup7315 /opt/Zanto/7315\n"
-                "chmod  755 /opt/Zanto/7315/setup7315\n"
-                "cp -p " +
-                w +
-                "/pkg/zanto7315 /opt/Zanto/7315\n"
-                "chmod  755 /opt/Zanto/7315/zanto7315\n"
-                "chown  lp /opt/Zanto/7315/zanto7315\n"
-                "chgrp  lp /opt/Zanto/7315/zanto7315\n"
-                "cp -p " +
-                w +
-                "/pkg/TavrinD /opt/Zanto/7315\n"
-                "chmod  755 /opt/Zanto/7315/TavrinD\n"
-                "cp -p " +
-                w +
-                "/pkg/TavrinDStop /opt/Zanto/7315\n"
-                "chmod  744 /opt/Zanto/7315/TavrinDStop\n"
-                "chown  root /opt/Zanto/7315/TavrinDStop\n"
-                "cp -p " +
-                w +
-                "/pkg/tavrin /opt/Zanto/7315\n"
-                "chmod  755 /opt/Zanto/7315/tavrin\n"
-                "chgrp  bin /opt/Zanto/7315/tavrin\n"
-                "cp -p " +
-                w +
-                "/pkg/README /opt/Zanto/7315\n"
-                "cp -p " +
-                w +
-                "/pkg/fonts.dat /opt/Zanto/7315\n"
-                "chmod  444 /opt/Zanto/7315/fonts.dat\n"
-                "chown  bin /opt/Zanto/7315/fonts.dat\n"
-                "chmod  4755 /opt/Zanto/7315/ZantoPrint7315\n"
-                "chmod  4755 /opt/Zanto/7315/ZantoPrint7315Tty\n"
-                "/opt/Zanto/7315/setup7315 update\n"
-                "rm -rf /tmp/ZantoInstall\n");
-
-  // The dialogue, then the menu ends at once and the program cleans up.
-  EXPECT_NE(r.out.find(PromptOpt + "Do you want to use /opt? [y/n] "), std::string::npos) << r.out;
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
-  ASSERT_FALSE(r.out.empty());
-  EXPECT_EQ(r.out.back(), '\n');
+  EXPECT_EQ(LogCommands(h.Log(), "pkg_tar.z1 >>"),
+            "cat  /tmp/ZantoInstall/pkg_tar.z1 >> /tmp/ZantoInstall/" PKG
+            ".tar.Z\n"
+            "cat  /tmp/ZantoInstall/pkg_tar.z2 >> /tmp/ZantoInstall/" PKG
+            ".tar.Z\n"
+            "uncompress  /tmp/ZantoInstall/" PKG
+            ".tar.Z\n"
+            "tar xvfp /tmp/ZantoInstall/" PKG
+            ".tar\n"
+            "rm -rf /tmp/ZantoInstall/" PKG
+            ".tar\n"
+            "mkdir -p /opt/Zanto/7315\n"
+            "chmod  775 /opt/Zanto/7315\n"
+            "touch  /opt/Zanto/7315/.PrintError\n"
+            "chmod  666 /opt/Zanto/7315/.PrintError\n"
+            "mkdir -p /var/spool/Zanto\n"
+            "chmod  775 /var/spool/Zanto\n"
+            "mkdir -p /var/spool/Zanto/7315\n"
+            "chmod  775 /var/spool/Zanto/7315\n"
+            "cp -p /tmp/ZantoInstall/pkg/setup7315 /opt/Zanto/7315\n"
+            "chmod  755 /opt/Zanto/7315/setup7315\n"
+            "cp -p /tmp/ZantoInstall/pkg/zanto7315 /opt/Zanto/7315\n"
+            "chmod  755 /opt/Zanto/7315/zanto7315\n"
+            "chown  lp /opt/Zanto/7315/zanto7315\n"
+            "chgrp  lp /opt/Zanto/7315/zanto7315\n"
+            "cp -p /tmp/ZantoInstall/pkg/TavrinD /opt/Zanto/7315\n"
+            "chmod  755 /opt/Zanto/7315/TavrinD\n"
+            "cp -p /tmp/ZantoInstall/pkg/TavrinDStop /opt/Zanto/7315\n"
+            "chmod  744 /opt/Zanto/7315/TavrinDStop\n"
+            "chown  root /opt/Zanto/7315/TavrinDStop\n"
+            "cp -p /tmp/ZantoInstall/pkg/tavrin /opt/Zanto/7315\n"
+            "chmod  755 /opt/Zanto/7315/tavrin\n"
+            "chgrp  bin /opt/Zanto/7315/tavrin\n"
+            "cp -p /tmp/ZantoInstall/pkg/README /opt/Zanto/7315\n"
+            "cp -p /tmp/ZantoInstall/pkg/fonts.dat /opt/Zanto/7315\n"
+            "chmod  444 /opt/Zanto/7315/fonts.dat\n"
+            "chown  bin /opt/Zanto/7315/fonts.dat\n"
+            "chmod  4755 /opt/Zanto/7315/ZantoPrint7315\n"
+            "chmod  4755 /opt/Zanto/7315/ZantoPrint7315Tty\n"
+            "/opt/Zanto/7315/setup7315 update\n"
+            "rm -rf /tmp/ZantoInstall\n");
 }
 
-TEST(Install, EarlierInstallationAndDeclining) {
+// The directory dialogue over several installations on one machine.
+TEST(Install, DirectoryDialogue) {
   SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "1\n/usr/local\n\ny\n");
-  ASSERT_EQ(r.status, 0) << r.err;
+  SetupRun h;
+  h.PackageSite();
+  // "opt" is refused, /export/opt becomes the default, answers other than
+  // y or n repeat the question; declined, the item again joins the archive
+  // afresh and installs.
+  RunResult r = h.Sh("/h/site/setup", "1\nopt\nx\n/export/opt\n\nY\n\nn\n1\n/usr/local\n\ny\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string ask = "Do you want to use /export/opt? [y/n] ";
+  EXPECT_NE(r.out.find("[/opt]: This entry must be a full path to the installation directory"
+                       "\nPress <Return> to continue \nPress <Return> or enter the new "
+                       "installation directory [/opt]: \nPress <Return> or enter the new "
+                       "installation directory [/export/opt]: " +
+                       ask + ask + ask + "\f"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(Count(LogCommands(h.Log(), ""), "cat  /tmp/ZantoInstall/pkg_tar.z1 >> "), 2u);
+  EXPECT_EQ(Count(LogCommands(h.Log(), ""), "tar xvfp "), 2u);
+  EXPECT_EQ(h.Changes("/export"), "");
+  EXPECT_EQ(h.Changes("/opt"), "");
   EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript("/usr/local/Zanto/7315"));
-  EXPECT_EQ(h.Inside("/usr/local/Zanto/7315/setup7315.ran"),
-            "setup7315 update\ncwd /usr/local/Zanto/7315\n");
 
   // The earlier directory is offered; y installs there again.
-  const std::string ask = "Do you want to use /usr/local? [y/n] ";
-  r = h.Run("/h8/site/setup", {}, "1\ny\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\nExisting installation directory [/usr/local]\n " + ask),
+  const std::string local = "Do you want to use /usr/local? [y/n] ";
+  r = h.Sh("/h/site/setup", "1\ny\n");
+  EXPECT_NE(r.out.find("\nExisting installation directory [/usr/local]\n " + local + "."),
             std::string::npos)
       << r.out;
-  EXPECT_EQ(r.out.find("Press <Return> or enter"), std::string::npos) << r.out;
-  EXPECT_EQ(Count(h.Inside("/usr/local/Zanto/7315/setup7315.ran"), "update"), 2u);
+  EXPECT_EQ(h.Inside("/usr/local/Zanto/7315/setup7315.ran"),
+            "setup7315 update\ncwd /usr/local/Zanto/7315\n"
+            "setup7315 update\ncwd /usr/local/Zanto/7315\n");
 
-  // n twice: the prompt with /usr/local; declining there goes back to the
-  // menu; the item again joins the archive afresh and installs.
-  r = h.Run("/h8/site/setup", {}, "1\nn\nn\n\nn\n1\ny\n");
+  // n twice: the prompt with /usr/local. 255 characters fit, 256 are
+  // refused, never cut. Then a directory with a blank.
+  const std::string fits = "/" + std::string(254, 'a'), longer = "/" + std::string(255, 'b');
+  r = h.Sh("/h/site/setup",
+           "1\nn\nn\n" + longer + "\n\n" + fits + "\n\nn\n1\nn\nn\n/my dir\n\ny\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(ask +
-                       "\nWarning defining another installation directory will invalidate any "
-                       "defined print queues [/usr/local]\n " +
-                       ask + "\n"),
+  EXPECT_NE(r.out.find(local +
+                       "\nWarning defining another installation directory will invalidate "
+                       "any defined print queues [/usr/local]\n " +
+                       local + "\n"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(
-      r.out.find("\nPress <Return> or enter the new installation directory [/usr/local]: " + ask),
-      std::string::npos)
-      << r.out;
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
-  std::string log = LogCommands(h.Inside("/tmp/setup.log"), "pkg_tar.z1 >>");
-  EXPECT_EQ(Count(log, "pkg_tar.z1 >> "), 2u) << log;
-  EXPECT_EQ(Count(log, "tar xvfp "), 2u) << log;
-  EXPECT_EQ(Count(h.Inside("/usr/local/Zanto/7315/setup7315.ran"), "update"), 3u);
-  EXPECT_EQ(InstallHost::Changes(r, "/opt"), "");
-}
-
-TEST(Install, TypedDirectories) {
-  SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  // "opt" is refused, /export/opt becomes the default, answers other than
-  // y or n repeat the question, "/" gives //Zanto/7315.
-  HostRun r = h.Run("/h8/site/setup", {}, "1\nopt\nx\n/export/opt\n\nY\n\nn\n1\n/\n\nyes\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(PromptOpt +
-                       "This entry must be a full path to the installation directory"
-                       "\nPress <Return> to continue " +
-                       PromptOpt +
-                       "\nPress <Return> or enter the new installation directory [/export/opt]: "
-                       "Do you want to use /export/opt? [y/n] "
-                       "Do you want to use /export/opt? [y/n] "
-                       "Do you want to use /export/opt? [y/n] "),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(InstallHost::Changes(r, "/export"), "");
-  EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript("//Zanto/7315"));
-  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper("//Zanto/7315", "tavrin"));
-  EXPECT_NE(InstallHost::Changes(r, "/Zanto/7315/ZantoPrint7315")
-                .find("+ f 4755 root root /Zanto/7315/ZantoPrint7315\n"),
+  EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/usr/local]: "
+                       "This entry must be a full path"),
             std::string::npos);
-}
-
-TEST(Install, DirectoryWithBlanks) {
-  SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "1\n/my dir\n\ny\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(InstallHost::Changes(r, "/my dir/Zanto/7315/ZantoPrint7315Tty")
-                .find("+ f 4755 root root /my dir/Zanto/7315/ZantoPrint7315Tty\n"),
-            std::string::npos)
-      << InstallHost::Changes(r, "/my");
-  EXPECT_NE(InstallHost::Changes(r, "/my dir/Zanto/7315/zanto7315")
-                .find("+ f 0755 lp lp /my dir/Zanto/7315/zanto7315\n"),
+  EXPECT_EQ(r.out.find("bbb]"), std::string::npos);
+  EXPECT_NE(r.out.find("[" + fits + "]: Do you want to use " + fits + "? [y/n] \f"),
             std::string::npos);
+  EXPECT_EQ(h.Changes("/my dir/Zanto/7315/z"), "+ f 0755 lp lp /my dir/Zanto/7315/zanto7315\n");
   EXPECT_EQ(h.Inside("/my dir/Zanto/7315/setup7315.ran"),
             "setup7315 update\ncwd /my dir/Zanto/7315\n");
   EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript("/my dir/Zanto/7315"));
-  // Found again by the next installation.
-  r = h.Run("/h8/site/setup", {}, "1\ny\n");
-  EXPECT_NE(r.out.find("\nExisting installation directory [/my dir]\n "), std::string::npos)
-      << r.out;
-  EXPECT_EQ(Count(h.Inside("/my dir/Zanto/7315/setup7315.ran"), "update"), 2u);
-}
 
-TEST(Install, StartScriptNotWritable) {
-  SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  // A directory where the start script should go.
-  ASSERT_EQ(h.Run("/bin/mkdir", {"/etc/rc2.d/SZantoPrintD"}, "").status, 0);
-  HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "ERROR: can't open file, /etc/rc2.d/SZantoPrintD\n");
-  EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript(App));
-  EXPECT_NE(InstallHost::Changes(r, "/etc").find("+ f 0744 root root /etc/rc2.d/KZantoPrintD\n"),
-            std::string::npos)
-      << InstallHost::Changes(r, "/etc");
+  // Found again; "/" gives //Zanto/7315, and is found as "/".
+  r = h.Sh("/h/site/setup", "1\nn\nn\n/\n\ny\n");
+  EXPECT_NE(r.out.find("\nExisting installation directory [/my dir]\n "), std::string::npos);
+  r = h.Sh("/h/site/setup", "1\nn\nn\n\nn\ne\n");
+  EXPECT_NE(r.out.find("\nExisting installation directory [/]\n Do you want to use /? [y/n] "),
+            std::string::npos);
+  EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript("//Zanto/7315"));
+  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper("//Zanto/7315", "tavrin"));
+  EXPECT_EQ(h.Changes("/Zanto/7315/ZantoPrint7315Tty"),
+            "+ f 4755 root root /Zanto/7315/ZantoPrint7315Tty\n");
+  // Nobody left at the terminal: the end of the input ends the program.
+  r = h.Sh("/h/site/setup", "1\nn\nn\n/x\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("reading from standard input"), std::string::npos) << r.err;
 }
 
 TEST(Install, NotRoot) {
   SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "1\n", {{"FAKE_WHOAMI", "joe"}});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Count(r.out, "joe is logged in\nYou must become root to run setup\n"), 1u) << r.out;
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
-  // Only the log is left; the work directory is gone.
-  for (const std::string& c : r.changes)
-    EXPECT_NE(c.find("/tmp/setup.log"), std::string::npos) << c;
-
-  r = h.Run("/h8/site/setup", {}, "1\n", {{"FAKE_WHOAMI", ""}});
-  EXPECT_EQ(Count(r.out, "unknown is logged in\nYou must become root to run setup\n"), 1u) << r.out;
+  SetupRun h;
+  h.PackageSite();
+  for (const char* who : {"joe", ""}) {
+    RunResult r = h.Sh("/h/site/setup", "1\n", {{"FAKE_WHOAMI", who}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Count(r.out, std::string(*who ? who : "unknown") +
+                               " is logged in\nYou must become root to run setup\n"),
+              1u)
+        << r.out;
+    EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
+    EXPECT_EQ(h.Changes(), "+ f 0666 root root /tmp/setup.log\n");  // the work directory is gone
+  }
 }
 
+// Lists the installation stops at, without doing anything of the line
+// concerned or after it.
 TEST(Install, Failures) {
   SKIP_UNLESS_HOST();
-  {
-    // The copy of a missing file ends the program; nothing of its line is
-    // applied and nothing after it is written.
-    InstallHost h;
-    h.MakePackage(2, "README mode 600\nmissing mode 600 bat missing\nTavrinD mode 700\n");
-    h.MakeSite();
-    HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
-    EXPECT_EQ(r.status, 1) << r.err;
-    std::string log = h.Inside("/tmp/setup.log");
-    std::string cmds = LogCommands(log, "/pkg/missing");
-    EXPECT_EQ(cmds, "cp -p /tmp/ZantoInstall/pkg/missing /opt/Zanto/7315\n") << log;
-    EXPECT_NE(log.find("ERROR: "), std::string::npos) << log;
-    EXPECT_NE(InstallHost::Changes(r, "/opt/Zanto/7315/README").find("0600"), std::string::npos);
-    EXPECT_EQ(InstallHost::Changes(r, "/opt/Zanto/7315/TavrinD"), "");
-    EXPECT_EQ(InstallHost::Changes(r, "/opt/Zanto/7315/ZantoPrint"), "");
-    EXPECT_EQ(InstallHost::Changes(r, "/usr"), "");
-  }
-  {
-    // A list line that would reach outside the package is refused before
-    // anything of it is done; a wrapper name outside /usr/bin is skipped.
-    InstallHost h;
-    h.MakePackage(2, "README bat ../../etc/evil mode 600\n../pkg.list mode 777\n");
-    h.MakeSite();
-    HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
+  const std::string cpReadme =
+      "cp -p /tmp/ZantoInstall/pkg/README /opt/Zanto/7315\nchmod  600 /opt/Zanto/7315/README\n";
+  const std::string list = "/tmp/ZantoInstall/pkg/pkg.list, line ";
+  struct Case {
+    std::string pkgList, disks, err, done;  // done: the log's commands from README's copy on
+  } cases[] = {
+      {"README mode 600\nmissing mode 600 bat missing\nTavrinD mode 700\n", "", "",
+       cpReadme + "cp -p /tmp/ZantoInstall/pkg/missing /opt/Zanto/7315\n"},
+      // A wrapper name outside /usr/bin is skipped, a file outside the
+      // package refused.
+      {"README bat ../../etc/evil mode 600\n../pkg.list mode 777\n", "",
+       "ERROR: wrapper name is not a plain file name, /usr/bin/../../etc/evil\nERROR: " + list +
+           "2: not a plain file name\n",
+       cpReadme},
+      // Lines up to 510 characters with their end are taken.
+      {"\nREADME" + std::string(495, ' ') + "mode 600\nREADME" + std::string(496, ' ') +
+           "mode 600\n",
+       "", "ERROR: " + list + "3: line longer than 510 characters\n", cpReadme},
+      // Words longer than 127 characters: a cut wrapper name is skipped, a
+      // cut owner refuses its line.
+      {"README bat " + std::string(130, 'b') + " mode 600\nREADME colour " + std::string(130, 'c') +
+           " owner " + std::string(130, 'o') + "\n",
+       "",
+       "ERROR: wrapper name is not a plain file name, /usr/bin/" + std::string(127, 'b') +
+           "\nERROR: " + list + "2: value longer than 127 characters\n",
+       cpReadme},
+      // A site whose list does not name "disks".
+      {"", "setup.hlp pkg_tar.z1\npkg_tar.z2\n", "ERROR: can't open file, ZantoInstall/disks\n",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pkgList + c.disks);
+    SetupRun h;
+    h.PackageSite(2, c.pkgList);
+    if (!c.disks.empty()) h.Put("site/disks", c.disks);
+    RunResult r = h.Sh("/h/site/setup", "1\n\ny\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "ERROR: wrapper name is not a plain file name, /usr/bin/../../etc/evil\n"
-              "ERROR: /tmp/ZantoInstall/pkg/pkg.list, line 2: not a plain file name\n");
-    EXPECT_NE(InstallHost::Changes(r, "/opt/Zanto/7315/README").find("0600"), std::string::npos);
-    EXPECT_EQ(InstallHost::Changes(r, "/etc"), "");
-    EXPECT_EQ(InstallHost::Changes(r, "/usr"), "");
-    EXPECT_EQ(Count(h.Inside("/tmp/setup.log"), "777"), 0u);
-  }
-  {
-    // Lines up to 510 characters with their line end are taken; a longer
-    // one is refused.
-    InstallHost h;
-    std::string fits = "README" + std::string(510 - 6 - 9, ' ') + "mode 600\n";
-    std::string longer = "README" + std::string(511 - 6 - 9, ' ') + "mode 600\n";
-    ASSERT_EQ(fits.size(), 510u);
-    h.MakePackage(2, "\n" + fits + longer);
-    h.MakeSite();
-    HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "ERROR: /tmp/ZantoInstall/pkg/pkg.list, line 3: line longer than 510 characters\n");
-    EXPECT_EQ(Count(h.Inside("/tmp/setup.log"), "pkg/README "), 1u);
-  }
-  {
-    // Words longer than the tokenizer takes: a cut wrapper name is skipped,
-    // a cut owner refuses its line.
-    InstallHost h;
-    h.MakePackage(2, "README bat " + std::string(130, 'b') + " mode 600\nREADME colour " +
-                         std::string(130, 'c') + " owner " + std::string(130, 'o') + "\n");
-    h.MakeSite();
-    HostRun r = h.Run("/h8/site/setup", {}, "1\n\ny\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: wrapper name is not a plain file name, /usr/bin/" +
-                         std::string(127, 'b') +
-                         "\nERROR: /tmp/ZantoInstall/pkg/pkg.list, line 2: value longer than 127 "
-                         "characters\n");
-    EXPECT_NE(InstallHost::Changes(r, "/opt/Zanto/7315/README").find("0600"), std::string::npos);
-    EXPECT_EQ(InstallHost::Changes(r, "/usr"), "");
-    EXPECT_EQ(Count(h.Inside("/tmp/setup.log"), "pkg/README "), 1u);
-  }
-  {
-    // A site whose list does not name "disks".
-    InstallHost h;
-    h.MakePackage();
-    h.MakeSite("setup.hlp pkg_tar.z1\npkg_tar.z2\n");
-    HostRun r = h.Run("/h8/site/setup", {}, "1\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: can't open file, ZantoInstall/disks\n");
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(LogCommands(h.Log(), "pkg/README "), c.done);
+    EXPECT_EQ(h.Changes("/usr"), "");
+    EXPECT_EQ(h.Changes("/etc"), "");
   }
 }
 

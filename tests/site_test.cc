@@ -1,84 +1,67 @@
-// "Create an installation site.", whole program, and an installation
-// started from the site it made.
+// "Create an installation site.", and an installation started from the
+// site it made.
 #include <string>
 
-#include "tests/install_host.h"
+#include "tests/support/SetupRun.h"
 
 namespace {
 
-const std::string SiteFiles = "+ f 0644 root root /opt/" PKG
-                              "Install/disks\n"
-                              "+ f 0644 root root /opt/" PKG
-                              "Install/installfrom\n"
-                              "+ f 0644 root root /opt/" PKG
-                              "Install/pkg_tar.z1\n"
-                              "+ f 0644 root root /opt/" PKG
-                              "Install/pkg_tar.z2\n"
-                              "+ f 0644 root root /opt/" PKG "Install/setup.hlp\n";
+std::string SiteFiles(const std::string& site) {
+  std::string s = "+ d 0755 root root " + site + "\n";
+  for (const char* f : {"disks", "installfrom", "pkg_tar.z1", "pkg_tar.z2", "setup.hlp"})
+    s += "+ f 0644 root root " + site + "/" + f + "\n";
+  return s;
+}
 
-TEST(Site, MadeInOptThenInstalledFrom) {
+TEST(Site, MadeThenInstalledFrom) {
   SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "2\n\ny\ne\n");
+  SetupRun h;
+  h.PackageSite();
+  const std::string site = "/opt/" PKG "Install";
+  RunResult r = h.Sh("/h/site/setup", "2\n\ny\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(InstallHost::Changes(r, "/opt"),
-            "+ d 0755 root root /opt/" PKG "Install\n" + SiteFiles);
-  EXPECT_EQ(h.Inside("/opt/" PKG "Install/installfrom"), "installation site");
-  EXPECT_EQ(h.Inside("/opt/" PKG "Install/pkg_tar.z2"), ReadFile(h.Host("site/pkg_tar.z2")));
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
+  EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
+  EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadFile(h.Host("site/pkg_tar.z2")));
   // The menu is shown again after the site is made.
   EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
   EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/opt]: "
                        "Do you want to use /opt? [y/n] "),
             std::string::npos)
       << r.out;
-  std::string log = h.Inside("/tmp/setup.log");
   // The archive and the installer are not in the work area of a run from
   // a site: only warnings.
-  EXPECT_NE(log.find("cp -p " PKG ".tar.Z setup setup.hlp /opt/" PKG "Install\n"),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("cp -p /tmp/ZantoInstall/pkg_tar.z2 /opt/" PKG "Install\n"), std::string::npos)
-      << log;
+  EXPECT_NE(h.Log().find("cp -p " PKG ".tar.Z setup setup.hlp " + site + "\n"), std::string::npos);
+  EXPECT_NE(h.Log().find("cp -p /tmp/ZantoInstall/pkg_tar.z2 " + site + "\n"), std::string::npos);
 
   // Made twice in the same place: the same site.
-  std::string before = h.Inside("/opt/" PKG "Install/disks");
-  r = h.Run("/h8/site/setup", {}, "2\n\ny\ne\n");
+  const std::string disks = h.Inside(site + "/disks");
+  r = h.Sh("/h/site/setup", "2\n\ny\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(InstallHost::Changes(r, "/opt"),
-            "+ d 0755 root root /opt/" PKG "Install\n" + SiteFiles);
-  EXPECT_EQ(h.Inside("/opt/" PKG "Install/disks"), before);
-  EXPECT_EQ(h.Inside("/opt/" PKG "Install/installfrom"), "installation site");
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
+  EXPECT_EQ(h.Inside(site + "/disks"), disks);
+  EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
+
+  // "/" and "/export/" as the base; declined: nothing made.
+  r = h.Sh("/h/site/setup", "2\n/\n\ny\n2\n/export/\n\ny\n2\n\nn\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4u) << r.out;
+  EXPECT_EQ(h.Changes("/" PKG), SiteFiles("/" PKG "Install"));
+  EXPECT_EQ(h.Changes("/export/"), SiteFiles("/export/" PKG "Install"));
+  EXPECT_NE(h.Log().find("mkdir -p /" PKG "Install\n"), std::string::npos);
+  EXPECT_NE(h.Log().find("mkdir -p /export//" PKG "Install\n"), std::string::npos);
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
 
   // The operator puts the installer beside it; a run from there installs.
-  h.Sh("cp bin/setup layer/opt/" PKG "Install/setup");
-  r = h.Run("/opt/" PKG "Install/setup", {}, "1\n\ny\n", {}, "/");
+  r = h.Sh("cp /h/bin/setup " + site + " && " + site + "/setup", "1\n\ny\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(h.Inside("/opt/Zanto/7315/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
-  EXPECT_NE(InstallHost::Changes(r, "/opt/Zanto/7315/ZantoPrint7315").find("+ f 4755"),
+  EXPECT_EQ(h.Changes("/opt/Zanto/7315/ZantoPrint7315Tty"),
+            "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");
+  // The site dialogue does not look for an earlier installation.
+  r = h.Sh("/h/site/setup", "2\n\nn\ne\n");
+  EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/opt]: "),
             std::string::npos);
-  EXPECT_NE(log.find("cp -p /tmp/ZantoInstall/pkg_tar.z2 /opt/" PKG "Install\n"),
-            std::string::npos);
-}
-
-TEST(Site, BaseDirectories) {
-  SKIP_UNLESS_HOST();
-  InstallHost h;
-  h.MakePackage();
-  h.MakeSite();
-  HostRun r = h.Run("/h8/site/setup", {}, "2\n/\n\ny\n2\n/export/\n\ny\n2\n\nn\ne\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(InstallHost::Changes(r, "/" PKG "Install/installfrom").find("+ f"), std::string::npos)
-      << InstallHost::Changes(r, "/");
-  EXPECT_EQ(h.Inside("/" PKG "Install/installfrom"), "installation site");
-  EXPECT_EQ(h.Inside("/export/" PKG "Install/installfrom"), "installation site");
-  std::string log = h.Inside("/tmp/setup.log");
-  EXPECT_NE(log.find("mkdir -p /" PKG "Install\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("mkdir -p /export//" PKG "Install\n"), std::string::npos) << log;
-  // Declined: nothing made in /opt.
-  EXPECT_EQ(InstallHost::Changes(r, "/opt"), "");
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4u) << r.out;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct RunSpec {
+struct RunRequest {
   std::vector<std::string> argv;  // argv[0] without a slash is looked up along the child's PATH
   // Changes to the current environment: a value sets the variable,
   // std::nullopt removes it.
@@ -23,9 +23,9 @@ struct RunResult {
   std::string err;  // standard error
 };
 
-// Never waits more than 60 seconds: a child still running then is killed
-// (status 128 + 9) so a broken test fails instead of hanging.
-RunResult RunProgram(const RunSpec& spec);
+// A child still running after 60 seconds gets SIGALRM (status 128 + 14),
+// so a broken test fails instead of hanging.
+RunResult RunProgram(const RunRequest& req);
 
 // The installer built beside the tests: SETUP_BINARY_DIR/bin/setup.
 std::string SetupProgram();

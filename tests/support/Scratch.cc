@@ -1,42 +1,30 @@
 // Scratch directories and file helpers for tests.
 #include "tests/support/Scratch.h"
 
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
-#include <vector>
 
 ScratchDir::ScratchDir(const std::string& tag) {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + tag + ".XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-  path_ = buf.data();
+  path_ = std::string(base && *base ? base : "/tmp") + "/" + tag + ".XXXXXX";
+  if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed for " + path_);
 }
 
-static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  std::remove(path);
-  return 0;
-}
-
+// remove_all removes links, never what they point to.
 ScratchDir::~ScratchDir() {
-  nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
 }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string();
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFile(const std::string& path, const std::string& text, mode_t mode) {
@@ -63,7 +51,6 @@ bool IsSymlink(const std::string& path) {
 }
 
 void MakeDirs(const std::string& path) {
-  for (size_t pos = 1; pos <= path.size(); ++pos) {
-    if (pos == path.size() || path[pos] == '/') mkdir(path.substr(0, pos).c_str(), 0755);
-  }
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
 }

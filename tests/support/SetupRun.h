@@ -1,0 +1,75 @@
+// Whole-program runs of the installer on a throw-away copy of this machine
+// (tools/cowhost). The changes of one SetupRun carry over from run to run,
+// so a test can plant files, run the installer and look at the result in
+// steps. Inside the copy, /h is a scratch directory of the host, left out
+// of the change list, holding:
+//   /h/bin     the installer, its help file, the stand-ins of tests/fakebin
+//              and the simulated drive of tools/floppy; first on PATH
+//   /h/floppy  the simulated drive's state (floppyctl init /h/floppy ...)
+//   whatever the test puts there: sites, diskette images, planted files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/RunProgram.h"
+#include "tests/support/Scratch.h"
+
+#define PKG "SolarisTavrin7315"
+
+using EnvChanges = std::map<std::string, std::optional<std::string>>;
+
+class SetupRun {
+ public:
+  SetupRun();
+  // Why whole-program runs cannot happen here; empty when they can.
+  static std::string Unusable();
+
+  std::string Host(const std::string& rel) const { return dir_.Sub("h/" + rel); }
+  // Writes /h/<rel>, making its directories.
+  void Put(const std::string& rel, const std::string& text, mode_t mode = 0644) const;
+  // A site at /h/<dir>: the installer, the list, the marker (none when
+  // nullopt) and a small file for each further name.
+  void Site(const std::string& dir, const std::string& disks, const std::vector<std::string>& files,
+            const std::optional<std::string>& marker = "installation site") const;
+  // The sample package in `pieces` pieces /h/site/pkg_tar.z1... with the
+  // installer, its help file and the list; a non-empty pkgList replaces
+  // the package's own.
+  void PackageSite(int pieces = 2, const std::string& pkgList = "",
+                   const std::string& disks = "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n") const;
+
+  // Runs the shell script in the copy (umask 022, from cwd). Its PATH
+  // starts with /h/bin, df reports plenty of space, the drive is
+  // /h/floppy and the other stand-ins' variables are unset; env changes
+  // any of them.
+  RunResult Sh(const std::string& script, const std::string& input = "", const EnvChanges& env = {},
+               const std::string& cwd = "/") const;
+  // The names in a directory of the copy, one a line; "missing" when none.
+  std::string Ls(const std::string& dir) const;
+  // A file of the copy as the runs left it (files they changed only).
+  std::string Inside(const std::string& abs) const { return ReadFile(InLayer(abs)); }
+  std::string InLayer(const std::string& abs) const { return dir_.Sub("layer" + abs); }
+  std::string Log() const { return Inside("/tmp/setup.log"); }
+  // The change list's lines for paths that begin with prefix.
+  std::string Changes(const std::string& prefix = "/") const;
+
+ private:
+  ScratchDir dir_{"setuprun"};
+};
+
+// The main menu as the installer draws it (the stand-in clear prints
+// nothing), up to and including its prompt.
+extern const char kMainMenu[];
+
+// How often what occurs in text.
+size_t Count(const std::string& text, const std::string& what);
+
+#define SKIP_UNLESS_HOST()                                           \
+  do {                                                               \
+    static const std::string why = SetupRun::Unusable();             \
+    if (!why.empty()) GTEST_SKIP() << "whole-program runs: " << why; \
+  } while (0)
