@@ -7,16 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "utils/utils.h"  // IsPlainWord, ShellQuote
+
 // Set when this run's log could not be created afresh; commands are then
 // shown on the terminal as when logging is off.
 extern bool flLogBroken;
-
-// True when the text holds only letters, digits and . _ - / + , : = @ %,
-// so the shell takes it as one word with no expansion.
-bool IsPlainWord(std::string_view text);
-
-// The text itself when plain, else the text in single quotes.
-std::string ShellQuote(std::string_view text);
 
 // Appends the format expanded with the arguments; %s and %c values are
 // passed through ShellQuote, the format's own text is copied as is.

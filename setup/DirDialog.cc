@@ -2,6 +2,7 @@
 // creation: it leaves the chosen directory in Name.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "setup/Scripts.h"
 #include "setup/setup.h"
@@ -26,17 +27,36 @@ static void ReadAnswer() {
 // The driver directory's base as the start script of an earlier
 // installation records it: the text from the first '/' of its "/TavrinD"
 // line up to the "/Zanto" behind it. Empty when there is none.
+// The start script names the driver directory as one shell word; a
+// directory that is not a plain word stands there in single quotes.
+static std::string Unquote(const char* word) {
+  std::string out;
+  for (;;) {
+    if (*word == '\'') {
+      const char* close = std::strchr(word + 1, '\'');
+      if (!close) break;
+      out.append(word + 1, close);
+      word = close + 1;
+    } else if (word[0] == '\\' && word[1] == '\'') {
+      out += '\'';
+      word += 2;
+    } else {
+      break;
+    }
+  }
+  return out + word;
+}
+
 static void FindEarlierDir() {
   Name[0] = '\0';
   const char* line = FileSearch(START_SCRIPT, "/TavrinD", 0);
   if (!line) return;
-  const char* start = std::strchr(line, '/');
-  if (!start) return;
-  const char* end = std::strstr(start, "/Zanto");
-  if (!end) return;
-  size_t len = static_cast<size_t>(end - start);
-  if (len >= sizeof Name) return;
-  std::memcpy(Name, start, len);
+  const char* slash = std::strchr(line, '/');
+  if (!slash) return;
+  const std::string text = slash > line && slash[-1] == '\'' ? Unquote(slash - 1) : slash;
+  size_t len = text.find("/Zanto");
+  if (len == std::string::npos || len >= sizeof Name) return;
+  std::memcpy(Name, text.data(), len);
   Name[len] = '\0';
 }
 

@@ -1,6 +1,7 @@
 // The main menu's "Install Driver and Utilities": joins and unpacks the
 // package archive, asks for the installation directory and installs the
 // driver files, wrappers, interface programs and run-level scripts.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -30,6 +31,14 @@ static const char* const InstallInfo[] = {
 // or copy in the wrong place.
 void ChangeDir(const char* dir) {
   if (chdir(dir) != 0) SysError("can't change directory to %s", dir);
+}
+
+// Ends the program unless path is a real directory (not a link) owned by
+// the user this program runs as.
+static void CheckOwnDir(const char* path) {
+  struct stat st;
+  if (lstat(path, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+    ErrorMsg(2, 1, "%s is not a directory of this user (a link, or someone else's)", path);
 }
 
 DisksLines ReadWorkDisks() {
@@ -82,6 +91,13 @@ struct PkgLine {
   std::vector<char> Cut;
 };
 
+// The keyword's place in PKG_KEYWORDS, 0 for any other word. A word
+// holding the list's separator would match across entries.
+static int PkgKeyword(const std::string& word) {
+  if (word.find(',') != std::string::npos) return 0;
+  return FindToken(word.c_str(), PKG_KEYWORDS);
+}
+
 static const char* PkgLineError(const char* line, PkgLine* out) {
   size_t len = std::strlen(line);
   if (len > 0 && line[len - 1] != '\n') {
@@ -90,7 +106,7 @@ static const char* PkgLineError(const char* line, PkgLine* out) {
     int c = std::fgetc(pIn);
     if (c != EOF) {
       std::ungetc(c, pIn);
-      return "line longer than 510 characters";
+      return "line too long";
     }
   }
   const char* delims = " \n\r";
@@ -101,13 +117,15 @@ static const char* PkgLineError(const char* line, PkgLine* out) {
   if (out->Words.empty()) return nullptr;
   out->File = out->Words[0];
   if (out->Cut[0] || !IsPlainFileName(out->File.c_str())) return "not a plain file name";
-  // A cut mode, owner or group would name another one. A cut wrapper name
-  // is only skipped, like any other wrapper that cannot be written, and
-  // pairs of unknown keywords are not looked at.
+  // A cut mode, owner or group would name another one, and one that
+  // begins with '-' would be taken as an option of its command. A cut
+  // wrapper name is only skipped, like any other wrapper that cannot be
+  // written, and pairs of unknown keywords are not looked at.
   for (size_t i = 1; i + 1 < out->Words.size(); i += 2) {
-    int key = FindToken(out->Words[i].c_str(), PKG_KEYWORDS);
-    if (out->Cut[i + 1] && (key == 1 || key == 3 || key == 4))
-      return "value longer than 127 characters";
+    int key = PkgKeyword(out->Words[i]);
+    if (key != 1 && key != 3 && key != 4) continue;
+    if (out->Cut[i + 1]) return "value longer than 127 characters";
+    if (out->Words[i + 1][0] == '-') return "value begins with '-'";
   }
   return nullptr;
 }
@@ -115,7 +133,9 @@ static const char* PkgLineError(const char* line, PkgLine* out) {
 static void InstallPkgFiles() {
   std::string list = std::string(pZantoInstallDir) + "/pkg/pkg.list";
   OpenInputFile(list.c_str(), 2);
-  for (int lineNo = 1; GetFileLine(); ++lineNo) {
+  // Counted in lines of the file: a logical line may join several.
+  for (int lineNo = 1, next = 1; GetFileLine(); lineNo = next) {
+    for (const char* c = LineBuf; (c = std::strchr(c, '\n')); ++c) ++next;
     PkgLine pl;
     if (const char* err = PkgLineError(LineBuf, &pl)) {
       CloseInputFile();
@@ -126,7 +146,7 @@ static void InstallPkgFiles() {
     SysCmd(CMD_CP, SC_FATAL, "%s/pkg/%s %s", pZantoInstallDir, file, AppDir);
     for (size_t i = 1; i + 1 < pl.Words.size(); i += 2) {
       const char* value = pl.Words[i + 1].c_str();
-      switch (FindToken(pl.Words[i].c_str(), PKG_KEYWORDS)) {
+      switch (PkgKeyword(pl.Words[i])) {
         case 1:
           SysCmd(CMD_CHMOD, SC_FATAL, "%s %s/%s", value, AppDir, file);
           break;
@@ -173,6 +193,10 @@ int Install(TextMenu*, TextMenuItem*) {
   std::snprintf(AppDir, sizeof AppDir, "%s/Zanto/%s", Name, MODEL);
 
   CreateFile(AppDir, nullptr, "775", nullptr, nullptr);
+  // Under a base that others may write to, a planted directory or link
+  // would lead root's writes and mode changes elsewhere.
+  CheckOwnDir((std::string(Name) + "/Zanto").c_str());
+  CheckOwnDir(AppDir);
   CreateFile(AppDir, ".PrintError", "666", nullptr, nullptr);
   CreateFile("/var/spool/Zanto", nullptr, "775", nullptr, nullptr);
   CreateFile("/var/spool/Zanto/" MODEL, nullptr, "775", nullptr, nullptr);

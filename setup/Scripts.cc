@@ -2,6 +2,10 @@
 // is written exactly as it stands here.
 #include "setup/Scripts.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -64,7 +68,9 @@ int PutScript(FILE* out, const ScriptPart* text, const char* appDir, const char*
     for (const char* c = text->Fmt; *c; ++c) {
       if (c[0] == '%' && c[1] == 's' && *arg) {
         const char* v = *arg == 'a' ? appDir : *arg == 'p' ? PRINT_PROGRAM : file;
-        s += v ? v : "";
+        // Quoted only when not a plain word: a directory with blanks or
+        // metacharacters stays one word, a plain one is written as is.
+        s += ShellQuote(v ? v : "");
         ++arg;
         ++c;
       } else {
@@ -75,9 +81,28 @@ int PutScript(FILE* out, const ScriptPart* text, const char* appDir, const char*
   return std::fwrite(s.data(), 1, s.size(), out) == s.size();
 }
 
+// Opened afresh like OpenFile's "wt", but never through a link: root
+// writes these files, some of them where others could have planted one.
+static FILE* OpenNoLink(const char* path, int level) {
+  if (pOut) std::fclose(pOut);
+  pOut = nullptr;
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  FILE* f = fd < 0 ? nullptr : fdopen(fd, "w");
+  if (!f) {
+    if (fd >= 0) {
+      int err = errno;
+      close(fd);
+      errno = err;  // the report names why fdopen failed
+    }
+    if (level == 2) SysError("can't open file, %s", path);
+    if (level == 1) std::fprintf(stderr, "ERROR: can't open file, %s\n", path);
+  }
+  return f;
+}
+
 int WriteScript(const char* path, int level, const ScriptPart* text, const char* appDir,
                 const char* file) {
-  pOut = OpenFile(pOut, path, "wt", level);
+  pOut = OpenNoLink(path, level);
   if (!pOut) return 0;
   int ok = PutScript(pOut, text, appDir, file);
   if (std::fclose(pOut) != 0) ok = 0;

@@ -6,7 +6,8 @@
 
 // One piece of a script text: a template whose every %s takes the value
 // named by the matching letter of Args ('a' driver directory, 'p' print
-// program, 'f' file name). A text ends at a null Fmt.
+// program, 'f' file name), quoted for the shell when it is not a plain
+// word. A text ends at a null Fmt.
 struct ScriptPart {
   const char* Fmt;
   const char* Args;

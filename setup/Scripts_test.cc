@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "utils/TestDir.h"
@@ -27,6 +29,39 @@ TEST(Scripts, WriteFailures) {
   EXPECT_EQ(pOut, nullptr);
   EXPECT_EXIT(WriteScript("/dev/full", 2, InterfaceText, "/a", nullptr), testing::ExitedWithCode(1),
               "can't write file, /dev/full");
+
+  // A planted link is refused, never written through.
+  std::string target = t.Write("target", "keep");
+  std::filesystem::create_symlink(target, t / "link");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(WriteScript((t / "link").c_str(), 1, RcScriptText, "/a", nullptr), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: can't open file, " + (t / "link") + "\n");
+  EXPECT_EQ(ReadText(target), "keep");
+  EXPECT_EXIT(WriteScript((t / "link").c_str(), 2, RcScriptText, "/a", nullptr),
+              testing::ExitedWithCode(1), "can't open file, .*/link");
+}
+
+// Directory and file values stay single words, whatever they hold.
+TEST(Scripts, OddNamesStayWords) {
+  TestDir t;
+  const std::string dir = t / "it's $(touch pwned) a;b", file = "run me";
+  std::filesystem::create_directory(dir);
+  std::string prog = dir + "/" + file;
+  std::FILE* f = std::fopen(prog.c_str(), "w");
+  std::fputs("#!/bin/sh\necho \"$(basename \"$(pwd)\") $*\"\n", f);
+  std::fclose(f);
+  std::filesystem::permissions(prog, std::filesystem::perms::owner_all);
+  ASSERT_EQ(WriteScript((t / "wrapper").c_str(), 1, WrapperText, dir.c_str(), file.c_str()), 1);
+  std::FILE* pipe = popen(("cd " + t.path() + " && sh wrapper 1 2").c_str(), "r");
+  std::string out;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+  pclose(pipe);
+  EXPECT_EQ(out, "it's $(touch pwned) a;b 1 2\n");
+  EXPECT_FALSE(Exists(t / "pwned"));
+  // Plain values are written as they stand.
+  ASSERT_EQ(WriteScript((t / "plain").c_str(), 1, WrapperText, "/opt/Zanto/7315", "tavrin"), 1);
+  EXPECT_EQ(ReadText(t / "plain").substr(ReadText(t / "plain").find("cd ")),
+            "cd /opt/Zanto/7315\n/opt/Zanto/7315/tavrin $*\n");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ std::string LogCommands(const std::string& log, const std::string& from) {
   return s;
 }
 
+// The texts with app as it stands in them (quoted when not a plain word).
 std::string Wrapper(const std::string& app, const std::string& file) {
   return "#! /usr/bin/sh\n\nTavrinFileSourceDir=`pwd`\nexport TavrinFileSourceDir\ncd " + app +
          "\n" + app + "/" + file + " $*\n";
@@ -178,10 +179,10 @@ TEST(Install, DirectoryDialogue) {
             "setup7315 update\ncwd /usr/local/Zanto/7315\n");
 
   // n twice: the prompt with /usr/local. 255 characters fit, 256 are
-  // refused, never cut. Then a directory with a blank.
+  // refused, never cut. Then a directory with a blank and a quote.
   const std::string fits = "/" + std::string(254, 'a'), longer = "/" + std::string(255, 'b');
   r = h.Sh("/h/site/setup",
-           "1\nn\nn\n" + longer + "\n\n" + fits + "\n\nn\n1\nn\nn\n/my dir\n\ny\n");
+           "1\nn\nn\n" + longer + "\n\n" + fits + "\n\nn\n1\nn\nn\n/it's dir\n\ny\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find(local +
                        "\nWarning defining another installation directory will invalidate "
@@ -195,14 +196,25 @@ TEST(Install, DirectoryDialogue) {
   EXPECT_EQ(r.out.find("bbb]"), std::string::npos);
   EXPECT_NE(r.out.find("[" + fits + "]: Do you want to use " + fits + "? [y/n] \f"),
             std::string::npos);
-  EXPECT_EQ(h.Changes("/my dir/Zanto/7315/z"), "+ f 0755 lp lp /my dir/Zanto/7315/zanto7315\n");
-  EXPECT_EQ(h.Inside("/my dir/Zanto/7315/setup7315.ran"),
-            "setup7315 update\ncwd /my dir/Zanto/7315\n");
-  EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript("/my dir/Zanto/7315"));
+  EXPECT_EQ(h.Changes("/it's dir/Zanto/7315/z"), "+ f 0755 lp lp /it's dir/Zanto/7315/zanto7315\n");
+  EXPECT_EQ(h.Inside("/it's dir/Zanto/7315/setup7315.ran"),
+            "setup7315 update\ncwd /it's dir/Zanto/7315\n");
+  EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript("'/it'\\''s dir/Zanto/7315'"));
+  // The installed scripts work from there: wrapper, stop script and the lp
+  // interface program with its log, run as lp does, under the queue's name.
+  r = h.Sh("cd /h && /usr/bin/zanto7315 a 'b c' && sh /etc/rc2.d/KZantoPrintD stop && "
+           "cp '/it'\\''s dir/Zanto/7315/ZantoPrint7315' /tmp/q1 && /tmp/q1 7 joe t 1 o f1 && "
+           "cat '/it'\\''s dir/Zanto/7315/zanto7315.log'");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "zanto7315: a b c\nTavrinFileSourceDir=/h\nStoping Zanto Print Demon.\nTavrinDStop: \n"
+            "zanto7315: f1\nTavrinPrinterInterface=interface\nTavrinPrinter=q1\n"
+            "TavrinRequest_id=7\nTavrinUser_name=joe\nTavrinTitle=t\nTavrinCopies=1\n"
+            "TavrinOption_list=o\n");
 
   // Found again; "/" gives //Zanto/7315, and is found as "/".
   r = h.Sh("/h/site/setup", "1\nn\nn\n/\n\ny\n");
-  EXPECT_NE(r.out.find("\nExisting installation directory [/my dir]\n "), std::string::npos);
+  EXPECT_NE(r.out.find("\nExisting installation directory [/it's dir]\n "), std::string::npos);
   r = h.Sh("/h/site/setup", "1\nn\nn\n\nn\ne\n");
   EXPECT_NE(r.out.find("\nExisting installation directory [/]\n Do you want to use /? [y/n] "),
             std::string::npos);
@@ -242,7 +254,8 @@ TEST(Install, Failures) {
   struct Case {
     std::string pkgList, disks, err, done;  // done: the log's commands from README's copy on
   } cases[] = {
-      {"README mode 600\nmissing mode 600 bat missing\nTavrinD mode 700\n", "", "",
+      // A keyword holding ',' is no keyword, though ",mode,bat," is in the list.
+      {"README mode,bat 700 mode 600\nmissing mode 600 bat missing\nTavrinD mode 700\n", "", "",
        cpReadme + "cp -p /tmp/ZantoInstall/pkg/missing /opt/Zanto/7315\n"},
       // A wrapper name outside /usr/bin is skipped, a file outside the
       // package refused.
@@ -253,7 +266,13 @@ TEST(Install, Failures) {
       // Lines up to 510 characters with their end are taken.
       {"\nREADME" + std::string(495, ' ') + "mode 600\nREADME" + std::string(496, ' ') +
            "mode 600\n",
-       "", "ERROR: " + list + "3: line longer than 510 characters\n", cpReadme},
+       "", "ERROR: " + list + "3: line too long\n", cpReadme},
+      // A mode, owner or group is never a command's option; lines are
+      // counted as the file has them, a joined line as several.
+      {"README mode 600 colour \\\nred\n\nTavrinD mode 755 group --reference=/etc/shadow\n", "",
+       "ERROR: " + list + "4: value begins with '-'\n", cpReadme},
+      {"README mode 600\nTavrinD mode 755 owner -1\n", "",
+       "ERROR: " + list + "2: value begins with '-'\n", cpReadme},
       // Words longer than 127 characters: a cut wrapper name is skipped, a
       // cut owner refuses its line.
       {"README bat " + std::string(130, 'b') + " mode 600\nREADME colour " + std::string(130, 'c') +
@@ -277,6 +296,34 @@ TEST(Install, Failures) {
     EXPECT_EQ(LogCommands(h.Log(), "pkg/README "), c.done);
     EXPECT_EQ(h.Changes("/usr"), "");
     EXPECT_EQ(h.Changes("/etc"), "");
+  }
+}
+
+// A base that others may write to: a driver directory that is a link or
+// someone else's is refused before anything is written into it.
+TEST(Install, PlantedDirectoriesRefused) {
+  SKIP_UNLESS_HOST();
+  const std::string why = " is not a directory of this user (a link, or someone else's)\n";
+  const struct {
+    std::string plant, err;
+  } cases[] = {
+      {"mkdir /tmp/other && ln -s /tmp/other /tmp/Zanto", "ERROR: /tmp/Zanto" + why},
+      {"mkdir -p /tmp/Zanto/7315 && chown 65534 /tmp/Zanto/7315 && "
+       "ln -s /etc/victim /tmp/Zanto/7315/ZantoPrint7315 && "
+       "ln -s /etc/victim /tmp/Zanto/7315/.PrintError",
+       "ERROR: /tmp/Zanto/7315" + why},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plant);
+    SetupRun h;
+    h.PackageSite();
+    h.Sh("echo secret > /etc/victim && chmod 600 /etc/victim && " + c.plant);
+    RunResult r = h.Sh("/h/site/setup", "1\n/tmp\n\ny\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(h.Sh("stat -c %a /etc/victim && cat /etc/victim").out, "600\nsecret\n");
+    // Stopped right after making the driver directory.
+    EXPECT_EQ(h.Changes("/var/spool") + h.Changes("/usr") + h.Changes("/etc/rc2.d"), "");
   }
 }
 

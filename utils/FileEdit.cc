@@ -33,38 +33,12 @@ void WorkName(char (&out)[128], const char* name, const char* ext) {
   }
 }
 
-// Single-quoted for the shell, so blanks and quotes in names are harmless.
-void AppendQuoted(char* out, size_t size, const char* text) {
-  size_t len = strlen(out);
-  auto put = [&](const char* s) {
-    size_t n = strlen(s);
-    if (len + n < size) {
-      memcpy(out + len, s, n + 1);
-      len += n;
-    }
-  };
-  put("'");
-  for (const char* c = text; *c; c++) {
-    if (*c == '\'') {
-      put("'\\''");
-    } else {
-      char one[2] = {*c, '\0'};
-      put(one);
-    }
-  }
-  put("'");
-}
-
-// rm -f edited; mv work edited. The command is built in cmd (size bytes).
-void ReplaceWith(char* cmd, size_t size, const char* edited, const char* work) {
-  snprintf(cmd, size, "rm -f ");
-  AppendQuoted(cmd, size, edited);
-  if (system(cmd) == -1) { /* the result is not looked at */ }
-  snprintf(cmd, size, "mv ");
-  AppendQuoted(cmd, size, work);
-  strncat(cmd, " ", size - strlen(cmd) - 1);
-  AppendQuoted(cmd, size, edited);
-  if (system(cmd) == -1) { /* the result is not looked at */ }
+// rm -f edited; mv work edited, names quoted for the shell.
+void ReplaceWith(const char* edited, const char* work) {
+  std::string rm = "rm -f " + ShellQuote(edited);
+  if (system(rm.c_str()) == -1) { /* the result is not looked at */ }
+  std::string mv = "mv " + ShellQuote(work) + " " + ShellQuote(edited);
+  if (system(mv.c_str()) == -1) { /* the result is not looked at */ }
 }
 
 struct Edit {
@@ -92,8 +66,7 @@ struct Edit {
   void Finish() {
     fclose(in);
     fclose(out);
-    char cmd[1200];  // two quoted names of at most 127 characters each
-    ReplaceWith(cmd, sizeof cmd, in_name, out_name);
+    ReplaceWith(in_name, out_name);
   }
 };
 
@@ -301,5 +274,5 @@ void ReplaceInputFile() {
   if (pOut) fclose(pOut);
   pIn = nullptr;
   pOut = nullptr;
-  ReplaceWith(Line, sizeof Line, Fn, FnOut);
+  ReplaceWith(Fn, FnOut);
 }

@@ -1,5 +1,5 @@
-// utils: tokenizer, strings and paths, file reading, text-file editing,
-// messages and the log, files and directories.
+// utils: tokenizer, strings and paths, shell quoting, file reading,
+// text-file editing, messages and the log, files and directories.
 //
 // Shared state is process-wide static data: the scratch buffers below,
 // the tokenizer's scan, and the streams pIn and pOut. The program is
@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #define PRINTF_FMT(f, a) __attribute__((format(printf, f, a)))
 
@@ -52,6 +54,14 @@ char* StripPathExt(const char* path);
 char* StripPathName(const char* path);
 char* SkipSpace(const char* text);
 char* GenName(const char* text);
+
+// ---- Shell quoting ----
+// True when the text holds only letters, digits and . _ - / + , : = @ %,
+// so the shell takes it as one word with no expansion.
+bool IsPlainWord(std::string_view text);
+// The text itself when plain, else the text in single quotes: the shell
+// sees it as one word, whatever it holds.
+std::string ShellQuote(std::string_view text);
 
 // ---- File reading ----
 extern FILE* pIn;   // the current input file

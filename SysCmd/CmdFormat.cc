@@ -1,39 +1,13 @@
-// Quoting of substituted values and the small printf-like expander that
-// applies it: values reach the shell as single words, while the format's
-// own redirections and globs keep their meaning.
+// The small printf-like expander of command lines: substituted values
+// reach the shell as single words (ShellQuote), while the format's own
+// redirections and globs keep their meaning.
 #include <cctype>
 #include <cstdio>
 #include <cstdint>
 #include <cstddef>
 
 #include "SysCmd/CmdLine.h"
-
-bool IsPlainWord(std::string_view text) {
-  for (unsigned char c : text) {
-    if (std::isalnum(c)) continue;
-    switch (c) {
-      case '.': case '_': case '-': case '/': case '+':
-      case ',': case ':': case '=': case '@': case '%':
-        continue;
-      default:
-        return false;
-    }
-  }
-  return true;
-}
-
-std::string ShellQuote(std::string_view text) {
-  if (IsPlainWord(text)) return std::string(text);
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'')
-      out += "'\\''";
-    else
-      out += c;
-  }
-  out += '\'';
-  return out;
-}
+#include "utils/utils.h"
 
 namespace {
 
