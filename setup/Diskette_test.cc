@@ -1,0 +1,88 @@
+// TestDiskette, which no menu reaches, against the simulated drive of tools/floppy, with the
+// operator's keys from a file on standard input.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "SysCmd/SysCmd.h"
+#include "SysCmd/SysCmdSeam.h"
+#include "setup/setup.h"
+#include "utils/utils.h"
+
+namespace {
+
+const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path().parent_path();
+
+class Diskette : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "diskette_test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    std::filesystem::create_directories(dir_ + "/work");
+    std::filesystem::create_directories(dir_ + "/d1");
+    std::filesystem::create_directories(dir_ + "/d2");
+    setenv("FLOPPY_STATE", (dir_ + "/state").c_str(), 1);
+    setenv("FLOPPY_ROOT", (dir_ + "/root").c_str(), 1);
+    unsetenv("FAKE_SLEEP_LOG");
+    // eject and volcheck from the simulated drive, sleep from the stand-ins.
+    std::string path = (kSource / "tools/floppy").string() + ":" +
+                       (kSource / "tests/fakebin").string() + ":/usr/bin:/bin";
+    ResetSysCmdList();
+    setenv("PATH", path.c_str(), 1);
+    InitSysCmdList();
+    workDir_ = dir_ + "/work";
+    pZantoInstallDir = workDir_.c_str();
+  }
+  void TearDown() override {
+    std::freopen("/dev/null", "r", stdin);
+    std::filesystem::remove_all(dir_);
+  }
+
+  void Drive(const std::string& options) {
+    std::string cmd = (kSource / "tools/floppy/floppyctl").string() + " init " + dir_ + "/state " +
+                      options + " >/dev/null && " + (kSource / "tools/floppy/floppyctl").string() +
+                      " sync";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  void Keys(const std::string& keys) {
+    std::ofstream(dir_ + "/keys") << keys;
+    ASSERT_NE(std::freopen((dir_ + "/keys").c_str(), "r", stdin), nullptr);
+  }
+  std::string Rest() {
+    std::string rest;
+    for (int c; (c = std::getchar()) != EOF;) rest += static_cast<char>(c);
+    return rest;
+  }
+
+  std::string dir_, workDir_;
+};
+
+TEST_F(Diskette, TestWaitsForADiskette) {
+  Drive("--empty --queue " + dir_ + "/d1");
+  Keys("\nrest");
+  testing::internal::CaptureStdout();
+  TestDiskette(2);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Unable to detect the diskette.\nPlease insert install diskette 2 and press enter\n");
+  EXPECT_EQ(Rest(), "rest");
+
+  // A diskette already in the drive: no question at all.
+  Keys("x");
+  testing::internal::CaptureStdout();
+  TestDiskette(3);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(Rest(), "x");
+}
+
+TEST_F(Diskette, TestEndsTheWaitAtEndOfInput) {
+  Drive("--empty");
+  Keys("");
+  EXPECT_EXIT(TestDiskette(1), testing::ExitedWithCode(1), "reading from standard input");
+}
+
+}  // namespace
