@@ -11,19 +11,6 @@
 
 #define FULL_PATH_MSG "This entry must be a full path to the installation directory"
 
-// One answer line into LineBuf without its line end. The rest of a line
-// longer than the buffer is dropped, so it cannot answer the next prompt.
-static void ReadAnswer() {
-  if (!std::fgets(LineBuf, sizeof LineBuf, stdin)) SysError("reading from standard input");
-  size_t len = std::strlen(LineBuf);
-  if (len > 0 && LineBuf[len - 1] != '\n' && !std::feof(stdin)) {
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-    }
-  }
-  LineBuf[std::strcspn(LineBuf, "\r\n")] = '\0';
-}
-
 // The driver directory's base as the start script of an earlier
 // installation records it: the text from the first '/' of its "/TavrinD"
 // line up to the "/Zanto" behind it. Empty when there is none.
@@ -82,6 +69,7 @@ int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarl
     std::printf("\nPress <Return> or enter the new installation directory [%s]: ", Name);
     std::fflush(stdout);
     ReadAnswer();
+    LineBuf[std::strcspn(LineBuf, "\r")] = '\0';  // a typed CR is no part of a path
     if (!LineBuf[0]) return PromptYN("Do you want to use %s", Name);
     // Refused entries leave Name as it was; a longer one is never cut.
     if (LineBuf[0] != '/' || std::strlen(LineBuf) >= sizeof Name) {

@@ -1,5 +1,6 @@
 // The diskette drive: ejecting the diskette and waiting for one to be
 // inserted, with the operator confirming each retry.
+#include <cerrno>
 #include <cstdio>
 
 #include "SysCmd/SysCmd.h"
@@ -8,6 +9,7 @@
 
 void WaitForEnter() {
   std::fflush(stdout);
+  errno = 0;  // the end of the input sets none; an older error is not the cause
   if (std::getchar() == EOF) SysError("reading from standard input");
 }
 

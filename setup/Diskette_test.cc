@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -83,6 +84,18 @@ TEST_F(Diskette, TestEndsTheWaitAtEndOfInput) {
   Drive("--empty");
   Keys("");
   EXPECT_EXIT(TestDiskette(1), testing::ExitedWithCode(1), "reading from standard input");
+}
+
+// The wait for the operator's key reports the end of the input, not an
+// error left over from an earlier call.
+TEST(DisketteDeathTest, EndOfInputAtWait) {
+  EXPECT_EXIT(
+      {
+        if (std::freopen("/dev/null", "r", stdin) == nullptr) std::exit(3);
+        errno = ENOENT;
+        WaitForEnter();
+      },
+      testing::ExitedWithCode(1), ": reading from standard input : Success\n$");
 }
 
 }  // namespace

@@ -11,8 +11,14 @@ static const char kEndOfList[] = "end_of_list";
 static const char kWordDelims[] = " \t\r\n";
 
 bool IsPlainFileName(const char* name) {
-  return name != nullptr && *name != '\0' && std::strchr(name, '/') == nullptr &&
-         std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+  if (name == nullptr || *name == '\0' || std::strcmp(name, ".") == 0 ||
+      std::strcmp(name, "..") == 0)
+    return false;
+  // Escapes can put line ends and other control bytes into a name; such a
+  // name would split a command line or a log line.
+  for (const char* p = name; *p != '\0'; p++)
+    if (*p == '/' || static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f) return false;
+  return true;
 }
 
 static char Reason[256];

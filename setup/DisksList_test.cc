@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -40,6 +43,11 @@ TEST(DisksListDeathTest, Refused) {
       {"a .\n", "names \".\", which is not a plain file name\n$"},
       {"..\n", "names \"..\", which is not a plain file name\n$"},
       {"a\\/b\n", "names \"a/b\", which is not a plain file name\n$"},  // the backslash escapes
+      // Control bytes, also those the escapes make, would split a command line.
+      {"disks a\\nb\n", "names \"a\nb\", which is not a plain file name\n$"},
+      {"a\\tb\n", "names \"a\tb\", which is not a plain file name\n$"},
+      {"a\x01 b\n", "names \"a\x01\", which is not a plain file name\n$"},
+      {"disks a\x7f\n", "names \"a\x7f\", which is not a plain file name\n$"},
       {"disks " + std::string(128, 'x') + "\n", "holds a name longer than 127 characters\n$"},
   };
   for (const auto& c : cases) {

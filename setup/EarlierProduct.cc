@@ -87,8 +87,6 @@ void DelKDLM() {
   if (!FindFile("/usr/bin/ZantoSave", "lp") || !FindFile("/usr/ucb/ZantoSave", "lpr")) return;
   std::string home;
   if (!ReadHome(&home)) return;
-  // A home written with a trailing slash still names the same directory.
-  while (home.size() > 1 && home.back() == '/') home.pop_back();
   if (!IsUsableHome(home)) {
     ErrorMsg(1, 0,
              "the earlier product's home \"%s\" (from %s) is not a safe absolute path; "
@@ -102,8 +100,9 @@ void DelKDLM() {
   SysCmd(CMD_CP, SC_FATAL, "/usr/bin/ZantoSave/lp /usr/bin/lp");
   SysCmd(CMD_CP, SC_FATAL, "/usr/ucb/ZantoSave/lpr /usr/ucb/lpr");
 
-  std::string parent = StripFn(home.c_str());
-  if (parent == "/") parent.clear();
+  // The directory part of the home as written, whatever its length; a
+  // home directly under the root gives "/Zanto_printers".
+  std::string parent = home.substr(0, home.rfind('/'));
   std::string listPath = parent + "/Zanto_printers";
   std::string modelDir = parent + "/7315";
 

@@ -33,9 +33,7 @@ void ChangeDir(const char* dir) {
   if (chdir(dir) != 0) SysError("can't change directory to %s", dir);
 }
 
-// Ends the program unless path is a real directory (not a link) owned by
-// the user this program runs as.
-static void CheckOwnDir(const char* path) {
+void CheckOwnDir(const char* path) {
   struct stat st;
   if (lstat(path, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
     ErrorMsg(2, 1, "%s is not a directory of this user (a link, or someone else's)", path);

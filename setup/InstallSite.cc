@@ -25,6 +25,7 @@ int GenInstallSite(TextMenu*, TextMenuItem*) {
   std::string site =
       std::string(Name) + (std::strcmp(Name, "/") == 0 ? "" : "/") + PACKAGE_NAME "Install";
   CreateFile(site.c_str(), nullptr, "755", nullptr, nullptr);
+  CheckOwnDir(site.c_str());
   SysCmd(CMD_CP, SC_WARN, "%s.tar.Z setup setup.hlp %s", PACKAGE_NAME, site.c_str());
 
   DisksLines lines = ReadWorkDisks();

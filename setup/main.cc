@@ -1,10 +1,13 @@
 // setup: start-up, work area, install source, clean-up.
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "SysCmd/SysCmd.h"
 #include "setup/setup.h"
@@ -15,14 +18,39 @@ static const long kMinFreeBytes = 17000000L;
 
 // "/big/" names the same directory as "/big"; listing-based lookups need
 // the form without the trailing slash.
-static char* TrimmedDir(const char* dir) {
-  char* copy = SaveStr("%s", dir);
-  size_t len = std::strlen(copy);
-  while (len > 1 && copy[len - 1] == '/') copy[--len] = '\0';
+static std::string TrimmedDir(const char* dir) {
+  std::string copy = dir;
+  while (copy.size() > 1 && copy.back() == '/') copy.pop_back();
   return copy;
 }
 
-static bool DirExists(const char* dir) { return std::strcmp(dir, "/") == 0 || FindFile(dir, ""); }
+static bool DirExists(const std::string& dir) { return dir == "/" || FindFile(dir.c_str(), ""); }
+
+// Every path of the run is formed from the work directory's name, so one
+// that cannot be held whole would be cut into another path.
+static bool FitsWorkDir(const std::string& area) {
+  return area.size() + sizeof "/ZantoInstall" <= PATH_MAX;
+}
+
+[[noreturn]] static void NoWorkArea(const char* typed) {
+  std::printf("ERROR: can't locate file, %s\n", typed);
+  std::fflush(stdout);
+  std::exit(2);
+}
+
+// The installer changes into the work area and then names files under it,
+// so a relative name would point one level too deep.
+static std::string AbsoluteDir(const std::string& dir, const char* typed) {
+  if (dir[0] == '/') return dir;
+  char cwd[PATH_MAX];
+  if (getcwd(cwd, sizeof cwd) == nullptr) {
+    if (errno == ERANGE) NoWorkArea(typed);
+    SysError("can't find the current directory");
+  }
+  std::string abs = cwd;
+  if (abs.back() != '/') abs += '/';
+  return abs + dir;
+}
 
 int main(int argc, char** argv) {
   // A caller may start the program without even a name.
@@ -43,13 +71,12 @@ int main(int argc, char** argv) {
     // "manual" stands; later words are ignored.
     if (workAreaGiven) continue;
     workAreaGiven = true;
-    pTmpDir = TrimmedDir(argv[i]);
+    std::string area = TrimmedDir(argv[i]);
+    if (!FitsWorkDir(area) || !DirExists(area)) NoWorkArea(argv[i]);
+    area = AbsoluteDir(area, argv[i]);
+    if (!FitsWorkDir(area)) NoWorkArea(argv[i]);
+    pTmpDir = SaveStr_(area.c_str());
     pZantoInstallDir = SaveStr("%s/ZantoInstall", pTmpDir);
-    if (!DirExists(pTmpDir)) {
-      std::printf("ERROR: can't locate file, %s\n", argv[i]);
-      std::fflush(stdout);
-      std::exit(2);
-    }
   }
 
   int64_t freeBytes = 0;

@@ -52,3 +52,7 @@ int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarl
 void GenZFile();
 void ChangeDir(const char* dir);  // ends the program when it cannot
 DisksLines ReadWorkDisks();       // the work directory's "disks", or the end
+// Ends the program unless path is a real directory (not a link) owned by
+// the user this program runs as: root's writes must not follow a link
+// planted under a base that others may write to.
+void CheckOwnDir(const char* path);

@@ -86,6 +86,44 @@ TEST(Earlier, RemovesTheEarlierProduct) {
             "admins/lp/interfaces:\n\nadmins/lp/printers:\nother\n\nrequests:\nskipped\n");
 }
 
+// The printer list and model directory are beside the home as written:
+// a trailing slash makes the home itself their directory, and a long
+// home is not cut into another, existing directory.
+TEST(Earlier, PathsBesideTheHome) {
+  SKIP_UNLESS_HOST();
+  const std::string longDir = "/opt/old/" + std::string(250, 'x');
+  const std::string cutDir = longDir.substr(0, 255);
+  const struct {
+    std::string home, dir, err, queues;
+  } cases[] = {
+      {"/opt/old/home/", "/opt/old/home",
+       "WARNING: can't open file, /opt/old/home/Zanto_printers\n", ""},
+      {longDir + "/home", longDir, "",
+       "/usr/bin/rm -rf  /var/spool/lp/admins/lp/printers/q1\n"
+       "/usr/bin/rm -rf  /var/spool/lp/admins/lp/interfaces/q1\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.home);
+    SetupRun h;
+    RunResult r = PlantAndRun(h, "#!/bin/sh\nKDLM_HOME=" + c.home + "\n", "q1\n",
+                              "mkdir -p " + c.home + " " + c.dir + "/7315 " + cutDir +
+                                  "/7315 && cp /opt/old/Zanto_printers " + c.dir + "/");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(h.Log(), "/usr/bin/chmod  666 /tmp/setup.log\n/usr/bin/rm -rf  " + c.home +
+                           "\n/usr/bin/rm -f  /usr/bin/lp /usr/ucb/lpr\n"
+                           "/usr/bin/cp -p /usr/bin/ZantoSave/lp /usr/bin/lp\n"
+                           "/usr/bin/cp -p /usr/ucb/ZantoSave/lpr /usr/ucb/lpr\n" +
+                           c.queues + "/usr/bin/rm -f  " + c.dir + "/Zanto_printers\n" +
+                           "/usr/bin/rm -rf  " + c.dir + "/7315\n" +
+                           kSiteLog.substr(kSiteLog.find('\n') + 1));
+    // What is beside the home's own directory stays.
+    EXPECT_EQ(h.Ls(c.home), "missing\n");
+    EXPECT_EQ(h.Ls("/opt/old/7315"), "model\n");
+    EXPECT_EQ(h.Ls(cutDir), "7315\n");
+  }
+}
+
 // Other lp commands, unsafe homes (the removal would reach the root, or
 // nowhere certain) and a missing save directory: nothing is touched.
 TEST(Earlier, LeavesOtherProductsAlone) {
@@ -104,8 +142,7 @@ TEST(Earlier, LeavesOtherProductsAlone) {
   };
   std::vector<Case> all(std::begin(cases), std::end(cases));
   for (const char* home : {"/", "", "opt/old/home", "//", "/opt/old/..", "/opt/./x"})
-    all.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n", "",
-                   warn + (std::string(home) == "//" ? "/" : home) + unsafe});
+    all.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n", "", warn + home + unsafe});
   for (const Case& c : all) {
     SCOPED_TRACE(c.lp + c.more);
     SetupRun h;

@@ -58,8 +58,8 @@ TEST(Sources, SiteIsTheWorkArea) {
 // Diskettes: the first is read as it is, the others are asked for with
 // their numbers after an eject; a wrong one is ejected and asked for
 // again, an eject that fails is retried after the operator's key, and a
-// wait that meets the end of the input ends the program. A first
-// diskette without the list is refused.
+// wait that meets the end of the input ends the program (with no stale
+// error text). A first diskette without the list is refused.
 TEST(Sources, Diskettes) {
   SKIP_UNLESS_HOST();
   const std::string
@@ -69,7 +69,7 @@ TEST(Sources, Diskettes) {
           "Unable to eject diskette.\nPlease exit out of any other application "
           "(filemanager, shell) that may be using the floppy drive. and press enter\n",
       one = "..Reading diskette 1\n...Reading diskette 2\n",
-      eof = "\nsetup: reading from standard input : ",
+      eof = "\nsetup: reading from standard input : Success\n",
       end = ".Reading diskette 3\n" + insert3 + ".." + kMainMenu;
   struct Case {
     std::string drive, args, input, out, err;  // err: a part of it when the run fails
@@ -98,7 +98,7 @@ TEST(Sources, Diskettes) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     if (c.status) {
-      EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+      EXPECT_TRUE(r.err.ends_with(c.err)) << r.err;
       continue;
     }
     EXPECT_EQ(r.err, c.err);
@@ -120,6 +120,56 @@ TEST(Sources, Diskettes) {
       EXPECT_EQ(h.Ls("/tmp/ZantoInstall"),
                 "Msg\ndisks\nextra\npkg_tar.z1\npkg_tar.z2\npkg_tar.z3\nsetup.hlp\n");
     }
+  }
+}
+
+// What would lead the diskette's copies astray ends the run before they
+// are made: a list naming a path (nothing at all is copied or removed),
+// a help file in the work area that is a link or has another name, and a
+// work directory that is a link or someone else's (left in place by the
+// stand-in rm, as by one that fails).
+TEST(Sources, DisketteRefusals) {
+  SKIP_UNLESS_HOST();
+  const std::string disks = "disks setup.hlp pkg_tar.z1\n",
+                    notPlain = "ERROR: /tmp/setup.hlp is not a plain file; not copied over\n",
+                    exists = "\nsetup: can't create directory ZantoInstall : File exists\n";
+  const struct {
+    std::string disks, plant, err;
+    bool madeDir;  // refused only when making the work directory
+  } cases[] = {
+      {"disks setup.hlp\npkg_tar.z1 ../x\n",
+       "mkdir /tmp/ZantoInstall && echo old > /tmp/ZantoInstall/stale",
+       "ERROR: the list /floppy/floppy0/disks names \"../x\", which is not a plain file name\n",
+       false},
+      {disks, "ln -s /etc/keep /tmp/setup.hlp", notPlain, false},
+      {disks, "ln /tmp/keep /tmp/setup.hlp", notPlain, false},
+      {disks, "ln -s /etc /tmp/ZantoInstall", exists, true},
+      {disks, "mkdir /tmp/ZantoInstall && chown 1 /tmp/ZantoInstall", exists, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plant);
+    SetupRun h;
+    h.Put("d1/disks", c.disks);
+    h.Put("d1/setup.hlp", "help\n");
+    h.Put("d1/pkg_tar.z1", "piece\n");
+    h.Put("keep/rm", "#!/bin/sh\n", 0755);
+    ASSERT_EQ(h.Sh("floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && echo keep > "
+                   "/etc/keep && echo keep > /tmp/keep && " +
+                   c.plant)
+                  .status,
+              0);
+    const std::string before = h.Changes();
+    RunResult r =
+        h.Sh("/h/bin/setup", "e\n", {{"PATH", "/h/keep:/h/bin:/usr/sbin:/usr/bin:/sbin:/bin"}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(h.Inside("/etc/keep") + h.Inside("/tmp/keep"), "keep\nkeep\n");
+    if (c.madeDir)
+      EXPECT_EQ(h.Log(), kLogStart +
+                             "/usr/bin/cp -p /floppy/floppy0/setup.hlp .\n"
+                             "/h/keep/rm -rf /tmp/ZantoInstall\n");
+    else
+      EXPECT_EQ(h.Changes(), before);
   }
 }
 

@@ -17,18 +17,28 @@ std::string SpaceMessage(const std::string& dir) {
 }
 
 // A missing work area stops before anything runs, even the free-space
-// check. 16602 KB (17000448 bytes) is just enough; 16601 KB is not.
+// check, and so does one whose work directory's name would not fit a
+// path (relative names count as made absolute). 16602 KB (17000448
+// bytes) is just enough; 16601 KB is not.
 TEST(Startup, WorkAreaChecks) {
   SKIP_UNLESS_HOST();
   const std::string missing = "ERROR: can't locate file, /nonexistent\n";
+  // 4082 characters: with "/ZantoInstall" just 4095.
+  std::string longest = "/h";
+  while (longest.size() < 4082)
+    longest += "/" + std::string(std::min<size_t>(200, 4081 - longest.size()), 'd');
   const struct {
-    const char *kb, *args;
-    std::string out;
+    const char* kb;
+    std::string args, out;
     int status;
   } cases[] = {{"1", " /nonexistent", missing, 2},
                {"1", " manual /nonexistent", missing, 2},
                {"1", " /nonexistent manual /tmp", missing, 2},
                {"16601", " /big", SpaceMessage("/big"), 1},
+               {"16601", " " + longest, SpaceMessage(longest), 1},
+               {"16601", " " + longest + "d", "ERROR: can't locate file, " + longest + "d\n", 2},
+               {"16601", " " + longest.substr(1) + "d/",
+                "ERROR: can't locate file, " + longest.substr(1) + "d/\n", 2},
                {"16601", "", SpaceMessage("/tmp"), 1},
                // A dot for each logged command: log set-up, two copies, the clean-up.
                {"16602", "", "..." + std::string(kMainMenu) + ".\n", 0}};
@@ -36,8 +46,8 @@ TEST(Startup, WorkAreaChecks) {
     SCOPED_TRACE(std::string(c.kb) + c.args);
     SetupRun h;
     h.Site("site", "disks pkg_tar.z1\n", {"pkg_tar.z1"});
-    h.Sh("mkdir /big");
-    RunResult r = h.Sh(std::string("/h/site/setup") + c.args, "e\n", {{"FAKE_DF_AVAIL", c.kb}});
+    ASSERT_EQ(h.Sh("mkdir -p /big " + longest + " " + longest + "d").status, 0);
+    RunResult r = h.Sh("/h/site/setup" + c.args, "e\n", {{"FAKE_DF_AVAIL", c.kb}});
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
@@ -72,17 +82,21 @@ TEST(Startup, InstallSourceMarker) {
 // The work area and "manual" in either place; the log stays in /tmp and
 // the clean-up takes the work area's files unless "manual". The diskette
 // brings setup.hlp; the installer and the archive are there from before.
+// A relative work area is taken from where the installer starts.
 TEST(Startup, WorkAreaAndCleanUp) {
   SKIP_UNLESS_HOST();
   struct Case {
     std::string args, area;
     bool kept;
+    std::string from = "/";
   } cases[] = {{"", "/tmp", false},
                {" manual", "/tmp", true},
                {" /tmp/ manual", "/tmp", true},
                {" /big manual", "/big", true},
                {" manual /big", "/big", true},
-               {" /big", "/big", false}};
+               {" /big", "/big", false},
+               {" work/", "/big/work", false, "/big"},
+               {" big", "/big", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     SetupRun h;
@@ -91,7 +105,7 @@ TEST(Startup, WorkAreaAndCleanUp) {
     h.Put("d1/pkg_tar.z1", "piece 1\n");
     h.Sh("floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && mkdir -p " + c.area +
          " && cd " + c.area + " && echo old > setup && echo old > " PKG ".tar.Z");
-    RunResult r = h.Sh("/h/bin/setup" + c.args, "e\n");
+    RunResult r = h.Sh("cd " + c.from + " && /h/bin/setup" + c.args, "e\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     const std::string f = "/usr/bin/cp -p /floppy/floppy0/", rm = "/usr/bin/rm -rf " + c.area;

@@ -237,7 +237,7 @@ int TestName(const char* text) {
       printf("\n'%c' is not a valid name character. \nOnly alphanumeric character, '-', and '_' are valid: \n", *p);
       printf("Press <Return> to continue");
       fflush(stdout);
-      textmenu::ReadAnswer();
+      ReadAnswer();
       return 0;
     }
   }

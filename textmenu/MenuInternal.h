@@ -5,11 +5,6 @@
 
 namespace textmenu {
 
-// Reads one answer line from standard input into LineBuf without its line
-// feed. The rest of an over-long line is thrown away. End of input ends
-// the program.
-void ReadAnswer();
-
 // Number of items before the terminating null name.
 int ItemCount(const TextMenu* menu);
 

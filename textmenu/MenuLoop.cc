@@ -77,7 +77,7 @@ int TestNames(TextMenu* menu) {
     if (item->Kind == TM_NAME && (!item->Value.Buf || !item->Value.Buf[0])) {
       printf("\nAll names must be set before applying setup.\nPress <Return> to continue");
       fflush(stdout);
-      textmenu::ReadAnswer();
+      ReadAnswer();
       return 0;
     }
   }
@@ -113,7 +113,7 @@ int FindSelection(TextMenu* menu, int* selMap, int count) {
   if (c == 's' && (menu->Flags & TMF_STOREASK)) {
     printf("Enter the settings file name: ");
     fflush(stdout);
-    textmenu::ReadAnswer();
+    ReadAnswer();
     if (ValidateEntry(LineBuf, kStoreRule) == 0) StoreSettings(menu, LineBuf);
     return 0;
   }
@@ -158,7 +158,7 @@ static int ProcessChoice(TextMenu* menu, int index, TextMenuItem* item) {
 static int ReadEntry(TextMenuItem* item) {
   printf("%s: ", Txt(item->PromptCnt.pPrompt));
   fflush(stdout);
-  textmenu::ReadAnswer();
+  ReadAnswer();
   return LineBuf[0] != '\0' && ValidateEntry(LineBuf, item->pRule) == 0;
 }
 
@@ -271,7 +271,7 @@ int RunMenu(TextMenu* menu, const char* settings, uint8_t interactive) {
   int titleWidth = TitleWidth(menu->pTitle);
   for (;;) {
     int count = PrintMenu(menu, longest, titleWidth);
-    textmenu::ReadAnswer();
+    ReadAnswer();
     if (LineBuf[0] == '\0' && !(menu->Flags & TMF_NORETURN)) {
       if (Leave(menu, changed)) return 0;
       continue;

@@ -1,4 +1,5 @@
 // Answer reading, yes/no questions and confirmed messages.
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -7,9 +8,8 @@
 #include "textmenu/textmenu.h"
 #include "utils/utils.h"
 
-namespace textmenu {
-
 void ReadAnswer() {
+  errno = 0;  // so that an end of input reports no stale error
   if (!fgets(LineBuf, sizeof LineBuf, stdin)) SysError("reading from standard input");
   size_t len = strlen(LineBuf);
   if (len > 0 && LineBuf[len - 1] == '\n') {
@@ -22,8 +22,6 @@ void ReadAnswer() {
   }
 }
 
-}  // namespace textmenu
-
 int PromptYN(const char* fmt, ...) {
   char question[4096];
   va_list ap;
@@ -33,7 +31,7 @@ int PromptYN(const char* fmt, ...) {
   for (;;) {
     printf("%s? [y/n] ", question);
     fflush(stdout);
-    textmenu::ReadAnswer();
+    ReadAnswer();
     if (LineBuf[0] == 'y') return 1;
     if (LineBuf[0] == 'n') return 0;
   }
@@ -46,5 +44,5 @@ void PostMsg(const char* fmt, ...) {
   va_end(ap);
   printf("\nPress <Return> to continue ");
   fflush(stdout);
-  textmenu::ReadAnswer();
+  ReadAnswer();
 }

@@ -86,6 +86,11 @@ extern TextMenuItem BlankTaskItem;
 #define TM_MAP_SIZE 100
 #define TM_MAX_NUMBER 98
 
+// One answer line from standard input into LineBuf, without its line
+// end; the rest of an over-long line is dropped. End of input ends the
+// program.
+void ReadAnswer();
+
 // Loop and selection.
 int RunMenu(TextMenu* menu, const char* settings, uint8_t interactive);
 int InitMenu(TextMenu* menu, int* selMap);  // selMap: TM_MAP_SIZE entries
