@@ -118,11 +118,13 @@ void LoadLevel(TextMenu* menu, int depth) {
       default:
         continue;
     }
-    // Only the disabled and hidden bits may change: another base kind would
-    // read the value as something it is not.
-    if (stored != 0 && textmenu::BaseKind(stored) == textmenu::BaseKind(item->Kind) &&
-        textmenu::ClassOfKind(stored) != textmenu::VC_NONE)
-      item->Kind = stored;
+    // Only the disabled and hidden bits, or one text kind for the other,
+    // may change: another base kind would read the value as something it
+    // is not.
+    const int base = textmenu::BaseKind(stored);
+    const bool sameValue = base == textmenu::BaseKind(item->Kind) ||
+                           (textmenu::IsTextEntry(base) && textmenu::IsTextEntry(item->Kind));
+    if (stored != 0 && base >= 0 && base <= TM_FLOAT && sameValue) item->Kind = stored;
   }
 }
 

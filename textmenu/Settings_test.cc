@@ -67,14 +67,17 @@ TEST(Settings, StoredKindsOddLinesAndUnopenedBlocks) {
   SettingsMenus m;
   g_applied = 0;
   m.Load(dir.File("s"),
-         "1[printer one] 266\n"  // text up to the first blank; disabled again
+         "1[printer one] 267\n"  // text up to the first blank; disabled, the other text kind
          "0[1]\n"                // no kind: the kind stays
          "4[2.25] 12\n"          // another base kind is not taken
          "2[5] 7\n"              // an item without a value
          "77[1] 9\n-1[1] 9\n"    // no such items
          "junk\n\n[]\n"
-         "0{\n");                // not a sub-menu: read as a value line
-  EXPECT_EQ(m.Store(dir.File("t")), "0[0] 9\n1[printer] 266\n4[2.250] 13\n3{\n0[0] 12\n}\n");
+         "0{\n"                  // not a sub-menu: read as a value line
+         "0[1] 777\n");          // disabled and hidden
+  EXPECT_EQ(m.items[0].Kind, 777);
+  m.items[0].Kind = TM_CHOICE;
+  EXPECT_EQ(m.Store(dir.File("t")), "0[1] 9\n1[printer] 267\n4[2.250] 13\n3{\n0[0] 12\n}\n");
   EXPECT_EQ(m.items[2].Kind, TM_ACTION);
   EXPECT_EQ(g_applied, 0);
   // A block whose sub-menu is hidden is not opened: its lines go to the

@@ -203,8 +203,8 @@ int32_t Tell(FILE* f) {
 
 }  // namespace
 
-// The next line of pIn into Line; with flInputFilterState set, comments,
-// surrounding white space and empty lines are left out.
+// The next line of pIn into Line; with flInputFilterState set, comments
+// and leading white space are left out (a line may come out empty).
 int GetLine() {
   constexpr size_t kArea = 512;
   LineCnt = 0;
@@ -242,7 +242,7 @@ int GetLine() {
       }
       Line[strcspn(Line, "\n\r")] = '\0';
     }
-    if (Line[0]) break;
+    break;
   }
   size_t len = strlen(Line);
   memset(Line + len, 0, kArea - len);
