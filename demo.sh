@@ -32,7 +32,7 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 build=${DEMO_BUILD_DIR:-build}
-echo "== building into $build/"
+echo "== building into $build/ (a few minutes; the output goes to $build/demo-build.log)"
 mkdir -p "$build"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
        cmake --build "$build" -j "$jobs"; } >"$build/demo-build.log" 2>&1; then
@@ -50,7 +50,8 @@ mkdir -p "$work"
 help_args=()
 [ -f "$build/bin/setup.hlp" ] && help_args=(--help-file "$build/bin/setup.hlp")
 tools/mkmedia/mkmedia --site --setup "$build/bin/setup" "${help_args[@]}" sample "$work/site" >/dev/null
-site=/opt/SolarisTavrin7315Install
+# Not where "Create an installation site." would put a new one by default.
+site=/cdrom/SolarisTavrin7315
 preview=$work/changes
 
 # Inside the copy the site sits where the installer would have made it,
@@ -60,12 +61,18 @@ inside_path=/opt/cowdemo/floppy:/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bi
 cat <<EOF
 == starting the installer from the installation site $site
    (on a copy of this machine: answer its questions as an administrator would;
-   choose 1 to install the driver, e or "Exit" to leave)
+   choose 1 to install the driver, e or "Exit" to leave; after an
+   installation the installer ends by itself)
 
 EOF
+# The installer clears the screen; let the hint above be read first.
+if [ -t 0 ]; then
+  printf 'Press Return to start. '
+  read -r _
+fi
 set +e
 PATH=$inside_path:$PATH FLOPPY_STATE=/var/tmp/cowdemo-floppy \
-  tools/cowhost/cowhost -p "$preview" \
+  tools/cowhost/cowhost -p "$preview" -u "$work/upper" \
     -r "$work/site:$site" \
     -r "$repo/tools/floppy:/opt/cowdemo/floppy" \
     -x /var/tmp/cowdemo-floppy -x /floppy -C "$site" -- \
@@ -85,4 +92,10 @@ echo "   (+ added, ~ changed, - removed; type, mode, owner, group, path):"
 echo
 cat "$preview"
 echo
+log=$work/upper/tmp/setup.log
+[ -f "$log" ] && echo "== the installer's log of commands: ${log#"$repo"/}"
+for disk in "$work"/upper/var/tmp/cowdemo-floppy/disk*; do
+  [ -d "$disk" ] && [ -n "$(ls -A "$disk")" ] || continue
+  echo "== written diskette ${disk##*/}: $(ls "$disk" | tr '\n' ' ')"
+done
 echo "== the machine itself is unchanged; the list is kept in ${preview#"$repo"/}"

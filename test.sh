@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, then the
-# ASan+UBSan build. SETUP_SKIP_SANITIZE=1 runs the normal build only.
+# ASan+UBSan build, then a clang build of the libFuzzer targets, each run
+# for a bounded time over its kept corpus. SETUP_SKIP_SANITIZE=1 and
+# SETUP_SKIP_FUZZ=1 leave out the second and third.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
