@@ -1,5 +1,7 @@
 // The main menu's "Create an installation site.": a directory from which
 // later installations start without diskettes.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,6 +26,13 @@ int GenInstallSite(TextMenu*, TextMenuItem*) {
 
   std::string site =
       std::string(Name) + (std::strcmp(Name, "/") == 0 ? "" : "/") + PACKAGE_NAME "Install";
+  // Copying the site onto itself would overwrite the running program.
+  struct stat here, there;
+  if (pToolPath && stat(pToolPath, &here) == 0 && stat(site.c_str(), &there) == 0 &&
+      here.st_dev == there.st_dev && here.st_ino == there.st_ino) {
+    PostMsg("%s is the installation site setup was started from", site.c_str());
+    return 0;
+  }
   CreateFile(site.c_str(), nullptr, "755", nullptr, nullptr);
   CheckOwnDir(site.c_str());
   SysCmd(CMD_CP, SC_WARN, "%s.tar.Z setup setup.hlp %s", PACKAGE_NAME, site.c_str());

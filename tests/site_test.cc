@@ -58,6 +58,13 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(h.Inside("/opt/Zanto/7315/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
   EXPECT_EQ(h.Changes("/opt/Zanto/7315/ZantoPrint7315Tty"),
             "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");
+  // Made again from the site itself: refused, the menu comes back.
+  r = h.Sh(site + "/setup", "2\n\ny\n\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(site + " is the installation site setup was started from\nPress <Return> "
+                              "to continue "),
+            std::string::npos)
+      << r.out;
   // The site dialogue does not look for an earlier installation.
   r = h.Sh("/h/site/setup", "2\n\nn\ne\n");
   EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/opt]: "),
