@@ -7,7 +7,7 @@
 
 namespace {
 
-void Show(const std::string& file, unsigned screen) {
+void Show(const std::string& file, unsigned screen = 0) {
   ASSERT_TRUE(SetHelpData(file.data(), file.size()));
   HistoryI = 0;
   History[0] = static_cast<uint16_t>(screen);
@@ -33,40 +33,38 @@ std::vector<std::string> Menu(const std::string& page, std::vector<std::string> 
 }
 
 TEST(LoadDisplay, TitlePageAndLinks) {
-  Show(RawHelpFile({Bytes({2}) + "Intro" + Bytes({1}) + "Hello" + Bytes({6}) + "World"}), 0);
+  Show(RawHelpFile({Bytes({2}) + "Intro" + Bytes({1}) + "Hello" + Bytes({6}) + "World"}));
   EXPECT_STREQ(HelpMenu.pTitle, "Intro");
   EXPECT_EQ(Items(), Menu("Hello\nWorld", {}));
 
   // A link inside a line is named in the text and offered; value 3 leads
   // to screen 2.
   std::string link = Bytes({4, 0, 3}) + "Setup" + Bytes({1});
-  Show(RawHelpFile({"Go " + link + " now"}), 0);
+  Show(RawHelpFile({"Go " + link + " now"}));
   EXPECT_EQ(Items(), Menu("Go <Setup> now", {"Setup"}));
   EXPECT_EQ(JmpAdr[0], 3);
   // A title drops the text before it but not the line's state: the link
   // behind it still counts as inside a line.
-  Show(RawHelpFile({"abc" + Bytes({2}) + "T2" + Bytes({1}) + link + Bytes({6}) + "x"}), 0);
+  Show(RawHelpFile({"abc" + Bytes({2}) + "T2" + Bytes({1}) + link + Bytes({6}) + "x"}));
   EXPECT_EQ(Items(), Menu("<Setup>\nx", {"Setup"}));
   EXPECT_EQ(HelpMenuItems[2].Default.Int, 0);
 
   // Alone at the start of a line it is only offered and takes its break;
   // the alternate code does the same, and a second link is number 1.
-  Show(RawHelpFile({"A" + Bytes({6}) + link + Bytes({6, 5, 0, 1}) + "Home" + Bytes({1, 6}) + "B"}),
-       0);
+  Show(RawHelpFile({"A" + Bytes({6}) + link + Bytes({6, 5, 0, 1}) + "Home" + Bytes({1, 6}) + "B"}));
   EXPECT_EQ(Items(), Menu("A\nB", {"Setup", "Home"}));
   EXPECT_EQ(HelpMenuItems[3].Default.Int, 1);
   EXPECT_EQ(JmpAdr[1], 1);
 
   // A literal run shows the codes as they are, and keeps the line empty
   // for a link behind it.
-  Show(RawHelpFile({Bytes({3, 'x', 2, 3, 4, 5, 6, 1}) + link + Bytes({6}) + "y"}), 0);
+  Show(RawHelpFile({Bytes({3, 'x', 2, 3, 4, 5, 6, 1}) + link + Bytes({6}) + "y"}));
   EXPECT_STREQ(HelpPageBuf, "x\x02\x03\x04\x05\x06y");
 }
 
 TEST(LoadDisplay, TitlesReplaceTextAndAreKept) {
   Show(HelpFile("@screen a\nlost text\n@title Same\nkept\n@screen b\n@title Same\nsecond\n"
-                "@screen c\n@title Other\n@screen d\nno title\n"),
-       0);
+                "@screen c\n@title Other\n@screen d\nno title\n"));
   const char* first = HelpMenu.pTitle;
   // A screen without a title keeps the one before.
   const char* screens[][2] = {
@@ -86,21 +84,16 @@ TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
   longLen[10] = 0x7f;  // length beyond the file: stops at its end
   negLen[10] = static_cast<char>(0x80);
   farRecord[7] = static_cast<char>(0xff);
-  const struct {
-    std::string file;
-    unsigned screen;
-    const char* page;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string file; unsigned screen; const char* page; } cases[] = {
       {RawHelpFile({"a" + Bytes({2}) + "cut title"}), 0, ""},
       {RawHelpFile({"a" + Bytes({4, 0})}), 0, "a"},  // link without its whole target
       {RawHelpFile({"a " + Bytes({4, 0, 1}) + "open"}), 0, "a <open>"},
       {RawHelpFile({Bytes({3}) + "open literal"}), 0, "open literal"},
-      {longLen, 0, "abc"},
-      {negLen, 0, ""},
-      {farRecord, 1, ""},
-      {two, 500, ""},
+      {longLen, 0, "abc"}, {negLen, 0, ""}, {farRecord, 1, ""}, {two, 500, ""},
       {Bytes({0, 0}), 0, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.file));
     Show(c.file, c.screen);
@@ -108,7 +101,7 @@ TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
     EXPECT_EQ(Items(), Menu(c.page, strchr(c.page, '<') ? std::vector<std::string>{"open"}
                                                         : std::vector<std::string>{}));
   }
-  Show(cases[0].file, 0);
+  Show(cases[0].file);
   EXPECT_STREQ(HelpMenu.pTitle, "cut title");
 
   // More than 42 links: the rest are not offered, and the keys still
@@ -119,17 +112,16 @@ TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
     many += Bytes({4, 0, 1}) + "L" + std::to_string(i) + Bytes({1});
     if (i < HELP_MAX_LINKS) offered.push_back("L" + std::to_string(i));
   }
-  Show(RawHelpFile({many}), 0);
+  Show(RawHelpFile({many}));
   EXPECT_EQ(JmpAdrI, HELP_MAX_LINKS);
   EXPECT_EQ(Items(), Menu(HelpPageBuf, offered));
   EXPECT_NE(strstr(HelpPageBuf, "<L44>"), nullptr);
 
   // Page text and strings are cut at their buffers' ends.
-  Show(RawHelpFile({std::string(40000, 'p')}), 0);
+  Show(RawHelpFile({std::string(40000, 'p')}));
   EXPECT_EQ(strlen(HelpPageBuf), HELP_PAGE_SIZE - 1u);
   Show(RawHelpFile({Bytes({2}) + std::string(9000, 't') + Bytes({1, 4, 0, 1}) + "x" + Bytes({1}) +
-                    " " + Bytes({4, 0, 1}) + "y" + Bytes({1})}),
-       0);
+                    " " + Bytes({4, 0, 1}) + "y" + Bytes({1})}));
   EXPECT_EQ(strlen(HelpMenu.pTitle), HELP_STR_SIZE - 1u);
   EXPECT_EQ(Items(), Menu("<> <>", {"", ""}));
 }

@@ -50,10 +50,7 @@ inline std::string ShippedHelpSource() {
 }
 
 struct TempDir {
-  std::string path = [] {
-    char tmpl[] = "/tmp/helpttyXXXXXX";
-    return std::string(mkdtemp(tmpl));
-  }();
+  std::string path = mkdtemp(std::string("/tmp/helpttyXXXXXX").data());
   ~TempDir() { EXPECT_EQ(system(("rm -rf '" + path + "'").c_str()), 0); }
   std::string File(const char* name) const { return path + "/" + name; }
 };

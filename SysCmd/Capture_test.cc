@@ -1,4 +1,3 @@
-#include "MemMgr/MemMgr.h"
 #include "SysCmd/SysCmdFixture.h"
 
 namespace {
@@ -15,36 +14,29 @@ Lines Take(Response* list) {
 
 TEST_F(CaptureTest, KeepsLinesInOrderFiltersAndStaysSilent) {
   const std::string word(5000, 'x');
-  EXPECT_EQ(Out([&] {
-              EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "", "printf '%%s\\n' one two three")),
-                        (Lines{"one\n", "two\n", "three\n"}));
-              EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "t", "printf '%%s\\n' one two three")),
-                        (Lines{"two\n", "three\n"}));
-              EXPECT_EQ(GetCmdResponse(CMD_SHELL, "zz", "printf '%%s\\n' one two"), nullptr);
-              EXPECT_EQ(GetCmdResponse(CMD_SHELL, "", "%s", "true"), nullptr);
-              // A long line arrives in pieces, none lost.
-              EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "", "echo %s", word.c_str())),
-                        (Lines{std::string(4095, 'x'), std::string(905, 'x') + "\n"}));
-            }),
-            "");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "", "printf '%%s\\n' one two three")),
+            (Lines{"one\n", "two\n", "three\n"}));
+  EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "t", "printf '%%s\\n' one two three")),
+            (Lines{"two\n", "three\n"}));
+  EXPECT_EQ(GetCmdResponse(CMD_SHELL, "zz", "printf '%%s\\n' one two"), nullptr);
+  EXPECT_EQ(GetCmdResponse(CMD_SHELL, "", "%s", "true"), nullptr);
+  // A long line arrives in pieces, none lost.
+  EXPECT_EQ(Take(GetCmdResponse(CMD_SHELL, "", "echo %s", word.c_str())),
+            (Lines{std::string(4095, 'x'), std::string(905, 'x') + "\n"}));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_FALSE(FileExists(LogName()));
   EXPECT_EQ(SleepCalls(), "");
   EXPECT_TRUE(gShellLines.empty());
 }
 
 TEST_F(CaptureTest, DiskSpaceReadsAvailColumnOfEveryLayout) {
-  const struct {
-    const char *layout, *avail;
-    int result;
-    int64_t bytes;
-  } cases[] = {
-      {"solaris", "16602", 1, 16602 * 1024LL},
-      {"gnu", "16602", 1, 16602 * 1024LL},
-      {"bsd", "16602", 1, 16602 * 1024LL},
-      {"solaris-wrap", "16602", 1, 16602 * 1024LL},
-      {"solaris", "4294967296", 1, 4294967296LL * 1024},  // 4 TB
-      {"noavail", "16602", 0, 0},                         // no figure: check skipped
-      {"header", "16602", 1, 0},                          // no data line
+  const int64_t k16602 = 16602 * 1024LL;
+  const struct { const char *layout, *avail; int result; int64_t bytes; } cases[] = {
+      {"solaris", "16602", 1, k16602}, {"gnu", "16602", 1, k16602}, {"bsd", "16602", 1, k16602},
+      {"solaris-wrap", "16602", 1, k16602}, {"solaris", "4294967296", 1, 4294967296LL * 1024},
+      {"noavail", "16602", 0, 0},  // no figure: check skipped
+      {"header", "16602", 1, 0},   // no data line
   };
   for (const auto& c : cases) {
     ScopedEnv layout("FAKE_DF_LAYOUT", c.layout), avail("FAKE_DF_AVAIL", c.avail);
@@ -68,10 +60,7 @@ TEST_F(CaptureTest, PsListHoldsExactCommandNamesOnly) {
             "'   102 ?   0:00 lpsched-old' '   103 pts/1   0:00 sh' '  1040 ?   0:02 lpsched'\n",
             0755);
   ComList[CMD_PS].pPath = dir.c_str();
-  char* ids = GetSysPsIdList("lpsched");
-  ASSERT_NE(ids, nullptr);
-  EXPECT_STREQ(ids, " 101 1040 ");
-  PutMem(ids);
+  EXPECT_EQ(TakeText(GetSysPsIdList("lpsched")), " 101 1040 ");
   EXPECT_EQ(GetSysPsIdList("cron"), nullptr);
 }
 

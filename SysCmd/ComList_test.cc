@@ -1,19 +1,10 @@
 #include <unistd.h>
 
-#include "MemMgr/MemMgr.h"
 #include "SysCmd/SysCmdFixture.h"
 
 namespace {
 
 using ComListTest = SysCmdTest;
-
-// GetCmd's text, released.
-std::string Cmd(int row) {
-  char* cmd = GetCmd(row);
-  std::string text = cmd ? cmd : "(none)";
-  if (cmd) PutMem(cmd);
-  return text;
-}
 
 TEST_F(ComListTest, PathOrderDecidesAndFixedListFillsTheRest) {
   const std::string a = scratch_.Sub("opt/bin"), b = scratch_.Sub("usr/bin"),
@@ -21,11 +12,7 @@ TEST_F(ComListTest, PathOrderDecidesAndFixedListFillsTheRest) {
   for (const std::string& dir : {a, b + "/tar", cwd}) MakeDirs(dir);  // any kind of entry counts
   for (const std::string& file : {a + "/ls", b + "/ls", b + "/eject", b + "/rm", cwd + "/ls"})
     WriteFile(file, "");
-  ResetSysCmdList();
-  {
-    ScopedEnv path("PATH", a + "::" + b);  // the empty entry is skipped
-    InitSysCmdList();
-  }
+  InitWithPath(a + "::" + b);  // the empty entry is skipped
   EXPECT_EQ(ComList[CMD_LS].pPath, a);
   for (int row : {CMD_EJECT, CMD_EJECT_QUERY, CMD_RM, CMD_RM_RF, CMD_TAR_CREATE, CMD_TAR_EXTRACT})
     EXPECT_EQ(ComList[row].pPath, b) << row;
@@ -34,26 +21,18 @@ TEST_F(ComListTest, PathOrderDecidesAndFixedListFillsTheRest) {
   char here[4096];
   ASSERT_TRUE(getcwd(here, sizeof here));
   ASSERT_EQ(chdir(cwd.c_str()), 0);
-  ResetSysCmdList();
-  {
-    ScopedEnv path("PATH", ".");
-    InitSysCmdList();
-  }
+  InitWithPath(".");
   ASSERT_EQ(chdir(here), 0);
-  EXPECT_EQ(Cmd(CMD_LS), "./ls ");
+  EXPECT_EQ(TakeText(GetCmd(CMD_LS)), "./ls ");
   // GetCmd joins directory, word and fixed arguments.
-  EXPECT_EQ(Cmd(CMD_CP), std::string(ComList[CMD_CP].pPath) + "/cp -p");
+  EXPECT_EQ(TakeText(GetCmd(CMD_CP)), std::string(ComList[CMD_CP].pPath) + "/cp -p");
   ComList[CMD_CP].pPath = nullptr;
-  EXPECT_EQ(Cmd(CMD_CP), "(none)");
-  EXPECT_EQ(Cmd(CMD_SHELL), "(none)");
+  EXPECT_EQ(TakeText(GetCmd(CMD_CP)), "(none)");
+  EXPECT_EQ(TakeText(GetCmd(CMD_SHELL)), "(none)");
 }
 
 TEST_F(ComListTest, FixedListAloneAndItsFill) {
-  ResetSysCmdList();
-  {
-    ScopedEnv noPath("PATH", std::nullopt);
-    InitSysCmdList();
-  }
+  InitWithPath(std::nullopt);
   EXPECT_EQ(flSysCmdLog, 1);
   EXPECT_EQ(ComList[CMD_LS].pPath, SearchPaths);  // /usr/bin, first in the list, cut in place
   EXPECT_STREQ(ComList[CMD_LS].pPath, "/usr/bin");
@@ -70,7 +49,6 @@ TEST_F(ComListTest, FixedListAloneAndItsFill) {
   EXPECT_EQ(FillCmdPaths(all.c_str()), 0);
   EXPECT_EQ(ComList[CMD_SLEEP].pPath, fake.c_str());
   EXPECT_EQ(ComList[CMD_LPADMIN].pPath, all.c_str());
-  ResetSysCmdList();
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include "MemMgr/MemMgr.h"
 #include "SysCmd/SysCmdFixture.h"
 
 namespace {
@@ -7,7 +6,7 @@ using FileCmdsTest = SysCmdTest;
 
 TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
   StartLog();
-  const std::string dir = scratch_.Sub("new/dir"), file = dir + "/.PrintError", before = LogText();
+  const std::string dir = scratch_.Sub("new/dir"), file = dir + "/.PrintError";
   EXPECT_EQ(Out([&] { CreateFile(dir.c_str(), ".PrintError", "666", nullptr, nullptr); }), "...");
   EXPECT_EQ(gShellLines,
             (Lines{Prefix(CMD_MKDIR) + dir + Redir(), Prefix(CMD_TOUCH) + file + Redir(),
@@ -42,9 +41,7 @@ TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
 TEST_F(FileCmdsTest, UserNameComesFromWhoami) {
   for (const char* who : {"alice", ""}) {
     ScopedEnv env("FAKE_WHOAMI", who);
-    char* name = GetUserName();
-    EXPECT_EQ(name ? std::string(name) : "(none)", *who ? who : "(none)");
-    if (name) PutMem(name);
+    EXPECT_EQ(TakeText(GetUserName()), *who ? who : "(none)");
   }
   ComList[CMD_WHOAMI].pPath = nullptr;
   EXPECT_EQ(GetUserName(), nullptr);

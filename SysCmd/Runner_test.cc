@@ -23,24 +23,21 @@ TEST_F(RunnerTest, LogIsMadeAfreshWithChmodFirstAndNoLinkFollowed) {
   EXPECT_EQ(gShellLines,
             (Lines{chmodCmd + "666 " + LogName() + Redir(), chmodCmd + "755 " + file + Redir()}));
   EXPECT_EQ(SleepCalls(), "1\n1\n");
-  // The next run's log replaces this one.
-  SetUp();
-  ASSERT_EQ(chmod(LogName().c_str(), 0600), 0);
-  EXPECT_EQ(Out([] { SysCmd(CMD_SHELL_LOG, SC_WARN, "echo hi"); }), "...");  // rm, chmod, the call
-  ASSERT_EQ(gShellLines.size(), 3u);
-  EXPECT_EQ(gShellLines[0], Prefix(CMD_RM_RF) + LogName());
-  EXPECT_EQ(LogText(), Prefix(CMD_CHMOD) + "666 " + LogName() + "\necho hi\nhi\n");
-  EXPECT_EQ(FileMode(LogName()), 0666);
-  // A planted link, live or dangling, is replaced, its target untouched.
+  // The next run's log replaces this one; a planted link, live or dangling,
+  // is replaced the same way, its target untouched.
   const std::string target = scratch_.Sub("secret"), ghost = scratch_.Sub("ghost");
   WriteFile(target, "keep\n", 0600);
-  for (const std::string& link : {target, ghost}) {
+  for (const std::string& link : {std::string(), target, ghost}) {
     SetUp();
-    std::remove(LogName().c_str());
-    ASSERT_EQ(symlink(link.c_str(), LogName().c_str()), 0);
-    Out([] { SysCmd(CMD_SHELL, SC_WARN, "%s", "true"); });
-    EXPECT_FALSE(IsSymlink(LogName())) << link;
-    EXPECT_EQ(LogText().rfind(Prefix(CMD_CHMOD) + "666 ", 0), 0u) << link;
+    const std::string log = LogName();
+    ASSERT_EQ(link.empty() ? chmod(log.c_str(), 0600)
+                           : unlink(log.c_str()) + symlink(link.c_str(), log.c_str()),
+              0);
+    // rm, chmod, the call
+    EXPECT_EQ(Out([] { SysCmd(CMD_SHELL_LOG, SC_WARN, "echo hi"); }), "...") << link;
+    EXPECT_EQ(gShellLines.at(0), Prefix(CMD_RM_RF) + log) << link;
+    EXPECT_EQ(LogText(), Prefix(CMD_CHMOD) + "666 " + log + "\necho hi\nhi\n") << link;
+    EXPECT_EQ(FileMode(log), 0666) << link;
   }
   EXPECT_EQ(ReadFile(target), "keep\n");
   EXPECT_EQ(FileMode(target), 0600);

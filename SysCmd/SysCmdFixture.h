@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MemMgr/MemMgr.h"
 #include "SysCmd/SysCmd.h"
 #include "SysCmd/SysCmdSeam.h"
 #include "tests/support/FakeBin.h"
@@ -58,8 +59,20 @@ class SysCmdTest : public ::testing::Test {
   std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
   // "dir/cmd args " as the runner begins a row's command line.
   static std::string Prefix(int row) {
-    return std::string(ComList[row].pPath) + "/" + ComList[row].pCmd + " " + ComList[row].pArgs +
-           " ";
+    const SysCmdRec& r = ComList[row];
+    return std::string(r.pPath) + "/" + r.pCmd + " " + r.pArgs + " ";
+  }
+  // Resolves the table afresh from the given PATH (none when nullopt).
+  static void InitWithPath(const std::optional<std::string>& path) {
+    ResetSysCmdList();
+    ScopedEnv env("PATH", path);
+    InitSysCmdList();
+  }
+  // A pool string's text ("(none)" for null), released.
+  static std::string TakeText(char* s) {
+    const std::string text = s ? s : "(none)";
+    PutMem(s);
+    return text;
   }
   // What the body printed on standard output.
   template <class Body>

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "textmenu/MenuHarness.h"
-#include "textmenu/textmenu.h"
 
 namespace {
 
@@ -71,13 +70,12 @@ TEST(EntryValidation, CodesAndMessages) {
 }
 
 TEST(EntryValidation, TestName) {
-  ScriptedRun r = RunScripted("\n", [] {
+  const std::string out = RunScripted("\n", [] {
     printf("[[%d %d]]", TestName("good_name-1"), TestName(""));
     printf("[[%d]]", TestName("bad name"));
-  });
-  EXPECT_EQ(r.out,
-            "[[1 1]]\n' ' is not a valid name character. \nOnly alphanumeric character, '-', and "
-            "'_' are valid: \nPress <Return> to continue[[0]]");
+  }).out;
+  EXPECT_EQ(out, "[[1 1]]\n' ' is not a valid name character. \nOnly alphanumeric character, "
+                 "'-', and '_' are valid: \nPress <Return> to continue[[0]]");
 }
 
 }  // namespace

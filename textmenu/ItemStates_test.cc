@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "textmenu/MenuHarness.h"
-#include "textmenu/textmenu.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "textmenu/MenuHarness.h"
-#include "textmenu/textmenu.h"
 
 namespace {
 
@@ -103,11 +102,10 @@ TEST(MenuDisplay, BarsInColumns) {
 }
 
 TEST(MenuDisplay, NumbersStopAtTheMapSize) {
-  std::vector<TextMenuItem> items;
-  std::vector<std::string> names;
-  for (int i = 1; i <= 100; i++) names.push_back("I" + std::to_string(i));
-  for (auto& n : names) items.push_back(Item(n.c_str(), TM_ACTION));
-  items.push_back(End());
+  std::vector<std::string> names(100);
+  std::vector<TextMenuItem> items(101);  // the last one ends the list
+  for (int i = 0; i < 100; i++)
+    items[i] = Item((names[i] = "I" + std::to_string(i + 1)).c_str(), TM_ACTION);
   TextMenu menu = Menu("Many", items.data(), TMF_NORETURN | TMF_COMPACT, 3);
   EXPECT_NE(Draw(&menu).find("98) I98 \n    I99 \n    I100 \nEnter option: [[98]]"),
             std::string::npos);

@@ -39,45 +39,27 @@ void WriteWholeFile(const std::string& path, const std::string& text);
 
 // Item builders for small test menus.
 inline TextMenuItem Item(const char* name, int kind, TextMenuItemFn handler = nullptr) {
-  TextMenuItem item{};
-  item.pName = name;
-  item.Kind = kind;
-  item.Handler = handler;
-  item.SavedValue = -1;
-  return item;
+  return {.pName = name, .Kind = kind, .Handler = handler, .SavedValue = -1};
 }
 
 inline TextMenuItem Choice(const char* name, const char* list, intptr_t def,
                            const char* format = nullptr) {
-  TextMenuItem item = Item(name, TM_CHOICE);
-  item.pList = list;
-  item.Default.Int = def;
-  item.pRule = format;
-  return item;
+  return {.pName = name, .Kind = TM_CHOICE, .pList = list, .Default = {def}, .pRule = format,
+          .SavedValue = -1};
 }
 
 inline TextMenuItem Entry(const char* name, int kind, const char* prompt, const char* rule) {
-  TextMenuItem item = Item(name, kind);
-  item.PromptCnt.pPrompt = prompt;
-  item.pRule = rule;
-  return item;
+  return {.pName = name, .Kind = kind, .PromptCnt = {prompt}, .pRule = rule, .SavedValue = -1};
 }
 
 inline TextMenuItem Bar(int kind, intptr_t columns, const char* name = "") {
-  TextMenuItem item = Item(name, kind);
-  item.Value.Int = columns;
-  return item;
+  return {.pName = name, .Kind = kind, .Value = {columns}, .SavedValue = -1};
 }
 
 inline TextMenuItem End() { return TextMenuItem{}; }
 
 inline TextMenu Menu(const char* title, TextMenuItem* items, uint16_t flags, int style = 1) {
-  TextMenu menu{};
-  menu.pTitle = title;
-  menu.TitleStyle = style;
-  menu.pItems = items;
-  menu.Flags = flags;
-  return menu;
+  return {.pTitle = title, .TitleStyle = style, .pItems = items, .Flags = flags};
 }
 
 // The screen of the menu drawn once, as the loop does, then "[[n]]" with

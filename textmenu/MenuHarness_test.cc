@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "SysCmd/SysCmd.h"
 #include "utils/utils.h"
@@ -26,9 +26,8 @@ ScratchDir::~ScratchDir() {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::stringstream ss;
-  ss << std::ifstream(path, std::ios::binary).rdbuf();
-  return ss.str();
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void WriteWholeFile(const std::string& path, const std::string& text) {
@@ -40,8 +39,7 @@ ScriptedRun RunScripted(const std::string& input, const std::function<void()>& b
   WriteWholeFile(io.File("in"), input);
   WriteWholeFile(io.File("clear"), "#!/bin/sh\nexit 0\n");  // a clear that prints nothing
   chmod(io.File("clear").c_str(), 0755);
-  fflush(stdout);
-  fflush(stderr);
+  fflush(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
@@ -53,8 +51,7 @@ ScriptedRun RunScripted(const std::string& input, const std::function<void()>& b
     static char name[] = "setup";
     my_name = name;
     body();
-    fflush(stdout);
-    fflush(stderr);
+    fflush(nullptr);
     _exit(0);
   }
   int wstatus = 0;

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "textmenu/MenuHarness.h"
-#include "textmenu/textmenu.h"
 #include "utils/utils.h"
 
 namespace {
@@ -47,9 +46,9 @@ struct SettingsMenus {
   }
 };
 
-TEST(Settings, StoreThenLoadRoundTrip) {
+TEST(Settings, StoreAndLoad) {
   ScratchDir dir;
-  SettingsMenus m, fresh;
+  SettingsMenus m, fresh, odd;
   m.items[0].Value.Int = 1;
   strcpy(m.items[1].Value.Buf, "lp1");
   m.items[4].Value.Float = 1.5f;
@@ -60,32 +59,29 @@ TEST(Settings, StoreThenLoadRoundTrip) {
   fresh.Load(dir.File("s"), text);
   EXPECT_EQ(g_applied, 1);  // the sub-menu's "}" runs its apply item
   EXPECT_EQ(fresh.Store(dir.File("t")), text);
-}
 
-TEST(Settings, StoredKindsOddLinesAndUnopenedBlocks) {
-  ScratchDir dir;
-  SettingsMenus m;
+  // Odd lines in a file: stored kinds, unknown items, junk.
   g_applied = 0;
-  m.Load(dir.File("s"),
-         "1[printer one] 267\n"  // text up to the first blank; disabled, the other text kind
-         "0[1]\n"                // no kind: the kind stays
-         "4[2.25] 12\n"          // another base kind is not taken
-         "2[5] 7\n"              // an item without a value
-         "77[1] 9\n-1[1] 9\n"    // no such items
-         "junk\n\n[]\n"
-         "0{\n"                  // not a sub-menu: read as a value line
-         "0[1] 777\n");          // disabled and hidden
-  EXPECT_EQ(m.items[0].Kind, 777);
-  m.items[0].Kind = TM_CHOICE;
-  EXPECT_EQ(m.Store(dir.File("t")), "0[1] 9\n1[printer] 267\n4[2.250] 13\n3{\n0[0] 12\n}\n");
-  EXPECT_EQ(m.items[2].Kind, TM_ACTION);
+  odd.Load(dir.File("s"),
+           "1[printer one] 267\n"  // text up to the first blank; disabled, the other text kind
+           "0[1]\n"                // no kind: the kind stays
+           "4[2.25] 12\n"          // another base kind is not taken
+           "2[5] 7\n"              // an item without a value
+           "77[1] 9\n-1[1] 9\n"    // no such items
+           "junk\n\n[]\n"
+           "0{\n"                  // not a sub-menu: read as a value line
+           "0[1] 777\n");          // disabled and hidden
+  EXPECT_EQ(odd.items[0].Kind, 777);
+  odd.items[0].Kind = TM_CHOICE;
+  EXPECT_EQ(odd.Store(dir.File("t")), "0[1] 9\n1[printer] 267\n4[2.250] 13\n3{\n0[0] 12\n}\n");
+  EXPECT_EQ(odd.items[2].Kind, TM_ACTION);
   EXPECT_EQ(g_applied, 0);
   // A block whose sub-menu is hidden is not opened: its lines go to the
   // top menu, and its "}" ends the load.
-  m.items[3].Kind = TM_SUBMENU | TM_HIDDEN;
-  m.Load(dir.File("s"), "3{\n0[42] 12\n}\n0[1] 9\n");
-  EXPECT_EQ(m.subItems[0].Value.Int, 0);
-  EXPECT_EQ(m.items[0].Value.Int, 42);
+  odd.items[3].Kind = TM_SUBMENU | TM_HIDDEN;
+  odd.Load(dir.File("s"), "3{\n0[42] 12\n}\n0[1] 9\n");
+  EXPECT_EQ(odd.subItems[0].Value.Int, 0);
+  EXPECT_EQ(odd.items[0].Value.Int, 42);
 }
 
 TEST(Settings, RunMenuWithSettingsFile) {

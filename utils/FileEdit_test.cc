@@ -13,11 +13,7 @@ using ::testing::ExitedWithCode;
 
 TEST(FileEdit, EachEditOfAFile) {
   TestDir dir;
-  const struct {
-    const char* text;
-    void (*edit)(const char*);
-    std::string want;
-  } cases[] = {
+  const struct { const char* text; void (*edit)(const char*); std::string want; } cases[] = {
       {"axbx\nno\nx\n", [](const char* f) { FileChange(f, "txt", "x", "YY"); }, "aYYbx\nno\nYY\n"},
       // A long line is edited piece by piece, 510 characters at a time.
       {nullptr, [](const char* f) { FileChange(f, "txt", "x", "y"); },

@@ -48,11 +48,7 @@ TEST(Files, ListingsFindFileToolPathAndEnvironment) {
   for (const char* f : {"b c", "x", "y"}) dir.Write(f, "");
   const std::string d = dir.path();
   const std::string deep = d + "/" + std::string(200, 'p') + "/" + std::string(200, 'q');
-  const struct {
-    std::string dir;
-    const char* name;
-    int want;
-  } cases[] = {
+  const struct { std::string dir; const char* name; int want; } cases[] = {
       {d, "a", 1}, {d, ".", 1}, {d, "..", 1}, {d, "zz", 0},
       {d, "b c", 1}, {d, "b", 0}, {d, "c", 0}, {d, "x y", 0},  // whole entry names only
       {dir / "missing", "a", 0}, {dir / "a", nullptr, 1}, {dir / "b c", "", 1}, {dir / "zz", "", 0},

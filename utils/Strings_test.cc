@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "MemMgr/MemMgr.h"
@@ -8,13 +7,12 @@
 
 namespace {
 
+uintptr_t Addr(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+
 TEST(Strings, PathAndNameParts) {
   const std::string d300 = "/" + std::string(300, 'd'), d254 = "/" + std::string(254, 'd');
   const std::string n127(127, 'n'), n200(200, 'n');
-  const struct {
-    char* (*fn)(const char*);
-    std::string in, want;
-  } cases[] = {
+  const struct { char* (*fn)(const char*); std::string in, want; } cases[] = {
       {StripPath, "/usr/bin/", "bin"}, {StripPath, "setup", "setup"},
       {StripPath, "a//b//", "b"}, {StripPath, "", ""}, {StripPath, "///", "///"},
       // Long paths are handled whole; only the result is cut.
@@ -34,8 +32,7 @@ TEST(Strings, PathAndNameParts) {
       {StripPathName, d300 + "/f", "/" + std::string(126, 'd')},
       {GenName, "hello WORLD-42x", "HelloWorld42x"}, {GenName, "--12 abc", "Abc"},
       {GenName, "zanto print_driver", "ZantoPrintDriver"}, {GenName, "", ""},
-      {GenName, "123 456", ""},
-      {GenName, std::string(300, 'q'), "Q" + std::string(126, 'q')},
+      {GenName, "123 456", ""}, {GenName, std::string(300, 'q'), "Q" + std::string(126, 'q')},
   };
   for (const auto& c : cases) EXPECT_EQ(c.fn(c.in.c_str()), c.want) << c.in;
   for (auto fn : {StripPath, StripExt, StripPathExt, StripPathName}) EXPECT_STREQ(fn(nullptr), "");
@@ -49,32 +46,25 @@ TEST(Strings, PathAndNameParts) {
   EXPECT_EQ(SkipSpace(nullptr), nullptr);
 }
 
+// A pool string's text and block size, "text|size"; the block is released.
+std::string Take(char* s) {
+  const std::string out = s + ("|" + std::to_string(FindLink(&UsedMemList, Addr(s))->Size));
+  PutMem(s);
+  return out;
+}
+
 TEST(Strings, SaveStrCopiesIntoAPoolBlock) {
-  auto poolSize = [](const void* p) {
-    return FindLink(&UsedMemList, reinterpret_cast<uintptr_t>(p))->Size;
-  };
   // 15 characters ask for 16 bytes: a 32-byte block (17 would give 48).
-  char* joined = SaveStr("%s/%s", "/tmp/ab", "setup12");
-  EXPECT_STREQ(joined, "/tmp/ab/setup12");
-  char* empty = SaveStr("%s", "");  // one byte asked, not none
-  char* plain = SaveStr_("abcdefghijklmno");
-  EXPECT_STREQ(plain, "abcdefghijklmno");
-  for (char* p : {joined, empty, plain}) EXPECT_EQ(poolSize(p), 32);
-
-  const char* line = "Filesystem 100% used %s %n %d";  // '%' in a plain text is kept
-  char* viaFormat = SaveStr("%s", line);
-  char* viaPlain = SaveStr_(line);
-  char* none = SaveStr_(nullptr);
-  EXPECT_STREQ(viaFormat, line);
-  EXPECT_STREQ(viaPlain, line);
-  EXPECT_STREQ(none, "");
-
-  const std::string big(5000, 'L');
-  char* formatted = SaveStr("%s", big.c_str());  // bounded by the 4096-byte area
-  EXPECT_EQ(std::strlen(formatted), 4095u);
-  char* copied = SaveStr_(big.c_str());  // a plain copy keeps everything
-  EXPECT_EQ(copied, big);
-  for (char* p : {joined, empty, plain, viaFormat, viaPlain, none, formatted, copied}) PutMem(p);
+  EXPECT_EQ(Take(SaveStr("%s/%s", "/tmp/ab", "setup12")), "/tmp/ab/setup12|32");
+  EXPECT_EQ(Take(SaveStr("%s", "")), "|32");  // one byte asked, not none
+  EXPECT_EQ(Take(SaveStr_("abcdefghijklmno")), "abcdefghijklmno|32");
+  EXPECT_EQ(Take(SaveStr_(nullptr)), "|32");
+  const std::string line = "Filesystem 100% used %s %n %d";  // '%' in a plain text is kept
+  EXPECT_EQ(Take(SaveStr("%s", line.c_str())), line + "|48");
+  EXPECT_EQ(Take(SaveStr_(line.c_str())), line + "|48");
+  const std::string big(5000, 'L');  // a format is bounded by the 4096-byte area, a copy is not
+  EXPECT_EQ(Take(SaveStr("%s", big.c_str())), big.substr(0, 4095) + "|4112");
+  EXPECT_EQ(Take(SaveStr_(big.c_str())), big + "|5024");
 }
 
 }  // namespace

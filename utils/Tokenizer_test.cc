@@ -25,10 +25,7 @@ TEST(GetToken, DelimitersEscapesAndCuts) {
   // The rest of a cut token is skipped, not split off; an escape counts as one.
   const std::string cut1 = std::string(200, 'x') + ",next," + std::string(128, 'y') + "\\";
   const std::string cut2 = a126 + "\\tb";
-  const struct {
-    const char *text, *delims;
-    std::string want;
-  } cases[] = {
+  const struct { const char *text, *delims; std::string want; } cases[] = {
       {"  alpha  beta", " ", "alpha@ |beta@ |@0"}, {"a,,b", ",", "a@,|b@,|@0"},
       {",,,", ",", "@,"}, {"", ",", "@0"}, {"a b", "", "a b@0|@0"},  // no delimiters: one token
       {"w1 w2\tw3\r\nw4", " \t\r\n", "w1@ |w2@\t|w3@\r|w4@\n|@0"},
@@ -96,10 +93,7 @@ TEST(GetTokenN, PicksTheNthTokenAndLeavesTheScanBehindIt) {
 TEST(FindToken, MatchesWholeFieldsOnly) {
   const std::string longest(509, 'k'), over(510, 'k');
   const std::string inLongest = ",a," + longest + ",", inOver = ",a," + over + ",";
-  const struct {
-    const char *token, *list;
-    int want;
-  } cases[] = {
+  const struct { const char *token, *list; int want; } cases[] = {
       {"mode", ",mode,bat,owner,group,", 1}, {"group", ",mode,bat,owner,group,", 4},
       {"Bat", ",mode,bat,", 0}, {"mod", ",mode,bat,", 0}, {"bat,owner", ",mode,bat,owner,", 2},
       {"..", ";.;..;", 2}, {".", ";.;..;", 1}, {"x", "", 0}, {nullptr, ",x,", 0}, {"x", nullptr, 0},

@@ -55,10 +55,9 @@ $h/tree/sub/f	$(attrs "$h/tree/sub/f" -) $h/tree/sub/f
 /usr/bin/y	+ f 0644 $(getent passwd 2 | cut -d: -f1) $(getent group 2 | cut -d: -f1) /usr/bin/y
 EOF
 )" "$(cat "$t/preview")"
-untouched=no
 [ ! -e /etc/x ] && [ ! -e /usr/bin/y ] && [ ! -e /etc/lnk ] && cmp -s "$dv" "$t/dv.before" && [ -f "$h/tree/sub/f" ] &&
-  [ -f "$h/opaque/old/f" ] && [ ! -e "$h/opaque/new" ] && ! grep -q '^more$' "$issue" && untouched=yes
-expect "host untouched" yes $untouched
+  [ -f "$h/opaque/old/f" ] && [ ! -e "$h/opaque/new" ] && ! grep -q '^more$' "$issue"
+expect "host untouched" 0 $?
 
 # Stdin, environment (not cowhost's own) and exit status pass through; the
 # list goes to stderr without -p.

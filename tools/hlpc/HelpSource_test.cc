@@ -27,9 +27,8 @@ TEST(HelpSourceCompile, RefusesFaultySource) {
   std::string many = "@screen a\n", big = many;
   for (int i = 0; i < 43; i++) many += "{a|x}\n";
   for (int i = 0; i < 700; i++) big += std::string(99, 'x') + "\n";
-  const struct {
-    std::string src, error;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string src, error; } cases[] = {
       {"", "line 0: no @screen in the source"},
       {"text\n@screen a\n", "line 1: text before the first @screen"},
       {"@screen a\n@screen a\n", "line 2: screen 'a' defined twice"},
@@ -47,6 +46,7 @@ TEST(HelpSourceCompile, RefusesFaultySource) {
       {many, "line 44: screen 'a' has more than 42 links"},
       {big, "line 701: the help file would be 70035 bytes, more than the viewer reads (65535)"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string file, error;
     EXPECT_FALSE(CompileHelp(c.src, &file, &error)) << c.src;
