@@ -24,9 +24,7 @@ class Diskette : public testing::Test {
     std::string tmpl = (std::filesystem::temp_directory_path() / "diskette_test.XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
-    std::filesystem::create_directories(dir_ + "/work");
-    std::filesystem::create_directories(dir_ + "/d1");
-    std::filesystem::create_directories(dir_ + "/d2");
+    for (const char* d : {"/work", "/d1", "/d2"}) std::filesystem::create_directories(dir_ + d);
     setenv("FLOPPY_STATE", (dir_ + "/state").c_str(), 1);
     setenv("FLOPPY_ROOT", (dir_ + "/root").c_str(), 1);
     unsetenv("FAKE_SLEEP_LOG");
@@ -45,10 +43,11 @@ class Diskette : public testing::Test {
   }
 
   void Drive(const std::string& options) {
-    std::string cmd = (kSource / "tools/floppy/floppyctl").string() + " init " + dir_ + "/state " +
-                      options + " >/dev/null && " + (kSource / "tools/floppy/floppyctl").string() +
-                      " sync";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string ctl = (kSource / "tools/floppy/floppyctl").string();
+    ASSERT_EQ(std::system(
+                  (ctl + " init " + dir_ + "/state " + options + " >/dev/null && " + ctl + " sync")
+                      .c_str()),
+              0);
   }
   void Keys(const std::string& keys) {
     std::ofstream(dir_ + "/keys") << keys;
@@ -63,7 +62,7 @@ class Diskette : public testing::Test {
   std::string dir_, workDir_;
 };
 
-TEST_F(Diskette, TestWaitsForADiskette) {
+TEST_F(Diskette, TestWaitsForADisketteUntilEndOfInput) {
   Drive("--empty --queue " + dir_ + "/d1");
   Keys("\nrest");
   testing::internal::CaptureStdout();
@@ -78,9 +77,8 @@ TEST_F(Diskette, TestWaitsForADiskette) {
   TestDiskette(3);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(Rest(), "x");
-}
 
-TEST_F(Diskette, TestEndsTheWaitAtEndOfInput) {
+  // None, and nobody left at the terminal.
   Drive("--empty");
   Keys("");
   EXPECT_EXIT(TestDiskette(1), testing::ExitedWithCode(1), "reading from standard input");

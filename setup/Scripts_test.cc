@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -35,7 +35,8 @@ TEST(Scripts, WriteFailures) {
   std::filesystem::create_symlink(target, t / "link");
   testing::internal::CaptureStderr();
   EXPECT_EQ(WriteScript((t / "link").c_str(), 1, RcScriptText, "/a", nullptr), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: can't open file, " + (t / "link") + "\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "ERROR: can't open file, " + (t / "link") + "\n");
   EXPECT_EQ(ReadText(target), "keep");
   EXPECT_EXIT(WriteScript((t / "link").c_str(), 2, RcScriptText, "/a", nullptr),
               testing::ExitedWithCode(1), "can't open file, .*/link");
@@ -44,19 +45,14 @@ TEST(Scripts, WriteFailures) {
 // Directory and file values stay single words, whatever they hold.
 TEST(Scripts, OddNamesStayWords) {
   TestDir t;
-  const std::string dir = t / "it's $(touch pwned) a;b", file = "run me";
+  const std::string sub = "it's $(touch pwned) a;b", dir = t / sub, file = "run me";
   std::filesystem::create_directory(dir);
-  std::string prog = dir + "/" + file;
-  std::FILE* f = std::fopen(prog.c_str(), "w");
-  std::fputs("#!/bin/sh\necho \"$(basename \"$(pwd)\") $*\"\n", f);
-  std::fclose(f);
-  std::filesystem::permissions(prog, std::filesystem::perms::owner_all);
+  std::filesystem::permissions(
+      t.Write(sub + "/" + file, "#!/bin/sh\necho \"$(basename \"$(pwd)\") $*\"\n"),
+      std::filesystem::perms::owner_all);
   ASSERT_EQ(WriteScript((t / "wrapper").c_str(), 1, WrapperText, dir.c_str(), file.c_str()), 1);
-  std::FILE* pipe = popen(("cd " + t.path() + " && sh wrapper 1 2").c_str(), "r");
-  std::string out;
-  for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-  pclose(pipe);
-  EXPECT_EQ(out, "it's $(touch pwned) a;b 1 2\n");
+  ASSERT_EQ(std::system(("cd " + t.path() + " && sh wrapper 1 2 > out").c_str()), 0);
+  EXPECT_EQ(ReadText(t / "out"), "it's $(touch pwned) a;b 1 2\n");
   EXPECT_FALSE(Exists(t / "pwned"));
   // Plain values are written as they stand.
   ASSERT_EQ(WriteScript((t / "plain").c_str(), 1, WrapperText, "/opt/Zanto/7315", "tavrin"), 1);

@@ -1,5 +1,7 @@
 // "Create installation diskettes." on the simulated drive of
 // tools/floppy, and an installation from the diskettes it wrote.
+#include <gmock/gmock.h>
+
 #include <string>
 
 #include "tests/support/SetupRun.h"
@@ -45,7 +47,7 @@ TEST(Disks, ThreeDiskettesThenInstalledFrom) {
       ">/dev/null && floppyctl sync /h/drive2 && /floppy/floppy0/setup",
       "\n\n1\n\ny\n", {{"FLOPPY_STATE", "/h/drive2"}});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_NE(r.out.find("Reading diskette 3\n"), std::string::npos) << r.out;
+  EXPECT_THAT(r.out, testing::HasSubstr("Reading diskette 3\n"));
   EXPECT_EQ(h.Inside("/opt/Zanto/7315/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
   EXPECT_EQ(h.Changes("/opt/Zanto/7315/ZantoPrint7315Tty"),
             "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");

@@ -1,8 +1,8 @@
 // Removal of the earlier print product at start-up: its lp and lpr give
 // way to the saved system commands, its home, model directory, printer
 // list and lp service entries go.
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/support/SetupRun.h"
 
@@ -11,10 +11,17 @@ namespace {
 const char kSavedLp[] = "#!/bin/sh\n# the system's lp\n";
 const char kSavedLpr[] = "#!/bin/sh\n# the system's lpr\n";
 const char kMarkedLp[] = "#!/bin/sh\nKDLM_HOME=/opt/old/home\nexec \"$KDLM_HOME/bin/kdlm\"\n";
-const std::string kSiteLog =
-    "/usr/bin/chmod  666 /tmp/setup.log\n"
-    "/usr/bin/cp -p /h/site/disks /tmp/ZantoInstall\n"
-    "/usr/bin/cp -p /h/site/pkg_tar.z1 /tmp/ZantoInstall\n";
+const std::string kSiteCopies =
+    Lines("/usr/bin/cp -p /h/site/", {"disks", "pkg_tar.z1"}, " /tmp/ZantoInstall");
+
+// The log's start when the earlier product at home is removed.
+std::string RestoreLog(const std::string& home) {
+  return kLogStart + "/usr/bin/rm -rf  " + home +
+         "\n/usr/bin/rm -f  /usr/bin/lp /usr/ucb/lpr\n"
+         "/usr/bin/cp -p /usr/bin/ZantoSave/lp /usr/bin/lp\n"
+         "/usr/bin/cp -p /usr/ucb/ZantoSave/lpr /usr/ucb/lpr\n";
+}
+
 // Writes to /h/<file> what is left of the earlier product, the saved
 // commands and the lp service's entries.
 std::string ShowLeft(const std::string& file) {
@@ -52,30 +59,22 @@ TEST(Earlier, RemovesTheEarlierProduct) {
   // line of blanks, a name ended by a tab; then a long list whose last
   // queue is handled too.
   std::string printers = "q1  # first queue\n#skipped\n  #old\n\n   \nq2\tmore\n";
-  for (int i = 1; i <= 1200; i++) {
-    char name[16];
-    std::snprintf(name, sizeof name, "p%04d\n", i);
-    printers += name;
-  }
+  // p0001 to p1200
+  for (int i = 10001; i <= 11200; i++) printers += "p" + std::to_string(i).substr(1) + "\n";
   SetupRun h;
   RunResult r = PlantAndRun(h, kMarkedLp, printers,
                             "touch /var/spool/lp/requests/p1200 /var/spool/lp/requests/p0001");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, std::string(16, '.') + kMainMenu + "\n");
-  const std::string rm = "/usr/bin/rm -rf  /var/spool/lp/";
   EXPECT_EQ(h.Log(),
-            "/usr/bin/chmod  666 /tmp/setup.log\n"
-            "/usr/bin/rm -rf  /opt/old/home\n"
-            "/usr/bin/rm -f  /usr/bin/lp /usr/ucb/lpr\n"
-            "/usr/bin/cp -p /usr/bin/ZantoSave/lp /usr/bin/lp\n"
-            "/usr/bin/cp -p /usr/ucb/ZantoSave/lpr /usr/ucb/lpr\n" +
-                rm + "admins/lp/printers/q1\n" + rm + "admins/lp/interfaces/q1\n" + rm +
-                "admins/lp/printers/old\n" + rm + "requests/old\n" + rm + "requests/q2\n" + rm +
-                "requests/p0001\n" + rm + "requests/p1200\n" +
+            RestoreLog("/opt/old/home") +
+                Lines("/usr/bin/rm -rf  /var/spool/lp/",
+                      {"admins/lp/printers/q1", "admins/lp/interfaces/q1", "admins/lp/printers/old",
+                       "requests/old", "requests/q2", "requests/p0001", "requests/p1200"}) +
                 "/usr/bin/rm -f  /opt/old/Zanto_printers\n"
                 "/usr/bin/rm -rf  /opt/old/7315\n" +
-                kSiteLog.substr(kSiteLog.find('\n') + 1));
+                kSiteCopies);
   // The saved commands are back with their modes; the save directories stay.
   EXPECT_EQ(h.Inside("/usr/bin/lp"), kSavedLp);
   EXPECT_EQ(h.Inside("/usr/ucb/lpr"), kSavedLpr);
@@ -99,8 +98,7 @@ TEST(Earlier, PathsBesideTheHome) {
       {"/opt/old/home/", "/opt/old/home",
        "WARNING: can't open file, /opt/old/home/Zanto_printers\n", ""},
       {longDir + "/home", longDir, "",
-       "/usr/bin/rm -rf  /var/spool/lp/admins/lp/printers/q1\n"
-       "/usr/bin/rm -rf  /var/spool/lp/admins/lp/interfaces/q1\n"},
+       Lines("/usr/bin/rm -rf  /var/spool/lp/admins/lp/", {"printers/q1", "interfaces/q1"})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.home);
@@ -110,13 +108,8 @@ TEST(Earlier, PathsBesideTheHome) {
                                   "/7315 && cp /opt/old/Zanto_printers " + c.dir + "/");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(h.Log(), "/usr/bin/chmod  666 /tmp/setup.log\n/usr/bin/rm -rf  " + c.home +
-                           "\n/usr/bin/rm -f  /usr/bin/lp /usr/ucb/lpr\n"
-                           "/usr/bin/cp -p /usr/bin/ZantoSave/lp /usr/bin/lp\n"
-                           "/usr/bin/cp -p /usr/ucb/ZantoSave/lpr /usr/ucb/lpr\n" +
-                           c.queues + "/usr/bin/rm -f  " + c.dir + "/Zanto_printers\n" +
-                           "/usr/bin/rm -rf  " + c.dir + "/7315\n" +
-                           kSiteLog.substr(kSiteLog.find('\n') + 1));
+    EXPECT_EQ(h.Log(), RestoreLog(c.home) + c.queues + "/usr/bin/rm -f  " + c.dir +
+                           "/Zanto_printers\n/usr/bin/rm -rf  " + c.dir + "/7315\n" + kSiteCopies);
     // What is beside the home's own directory stays.
     EXPECT_EQ(h.Ls(c.home), "missing\n");
     EXPECT_EQ(h.Ls("/opt/old/7315"), "model\n");
@@ -134,22 +127,22 @@ TEST(Earlier, LeavesOtherProductsAlone) {
       "or restored\n";
   struct Case {
     std::string lp, more, err;
-  } cases[] = {
+  };
+  std::vector<Case> cases = {
       {"#!/bin/sh\nexec /usr/lib/lp/real-lp \"$@\"\n", "", ""},
       {"#!/bin/sh\n" + std::string(1990, '#') + "\nKDLM_HOME=/opt/old/home\n", "", ""},
       {"#!/bin/bash\nKDLM_HOME=/opt/old/home\n", "", ""},
       {kMarkedLp, "rm -r /usr/ucb/ZantoSave", ""},
   };
-  std::vector<Case> all(std::begin(cases), std::end(cases));
   for (const char* home : {"/", "", "opt/old/home", "//", "/opt/old/..", "/opt/./x"})
-    all.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n", "", warn + home + unsafe});
-  for (const Case& c : all) {
+    cases.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n", "", warn + home + unsafe});
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.lp + c.more);
     SetupRun h;
     RunResult r = PlantAndRun(h, c.lp, "q1\nold\nq2\n", c.more);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(h.Log(), kSiteLog);
+    EXPECT_EQ(h.Log(), kLogStart + kSiteCopies);
     EXPECT_EQ(h.Inside("/usr/bin/lp"), c.lp);
     EXPECT_EQ(h.Inside("/usr/ucb/lpr"), "#!/bin/sh\n");
     EXPECT_EQ(ReadFile(h.Host("after")), ReadFile(h.Host("before")));

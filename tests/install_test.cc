@@ -1,10 +1,14 @@
 // "Install Driver and Utilities" from an installation site.
+#include <gmock/gmock.h>
+
 #include <sstream>
 #include <string>
 
 #include "tests/support/SetupRun.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 // The log's command lines from the one that holds `from` on, without
 // their directory /usr/bin/: not the commands' output or complaints.
@@ -27,8 +31,8 @@ std::string Wrapper(const std::string& app, const std::string& file) {
 std::string RcScript(const std::string& app) {
   return "case $1 in\n'start')\n\techo \"Starting Zanto Print Demon.\"\n\t[ -f " + app +
          "/TavrinD ] && " + app +
-         "/TavrinD &\n\t;;\n'stop')\n\techo \"Stoping Zanto Print "
-         "Demon.\"\n\t[ -f " +
+         "/TavrinD &\n\t;;\n'stop')\n\techo \"Stoping Zanto Print Demon.\"\n"
+         "\t[ -f " +
          app + "/TavrinDStop ] && " + app + "/TavrinDStop\n\t;;\nesac\n";
 }
 
@@ -51,9 +55,9 @@ TEST(Install, FullInstallFromSite) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   // The menu ends after the installation.
-  EXPECT_NE(r.out.find(kAskOpt), std::string::npos) << r.out;
+  EXPECT_THAT(r.out, HasSubstr(kAskOpt));
   EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
-  EXPECT_NE(r.out.find("setup7315: update\n"), std::string::npos) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("setup7315: update\n"));
   EXPECT_EQ(h.Changes(),
             "+ f 0744 root root /etc/rc2.d/KZantoPrintD\n"
             "+ f 0744 root root /etc/rc2.d/SZantoPrintD\n"
@@ -102,46 +106,32 @@ TEST(Install, FullInstallFromSite) {
   EXPECT_EQ(h.Inside(app + "/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
 
   EXPECT_EQ(LogCommands(h.Log(), "pkg_tar.z1 >>"),
-            "cat  /tmp/ZantoInstall/pkg_tar.z1 >> /tmp/ZantoInstall/" PKG
-            ".tar.Z\n"
-            "cat  /tmp/ZantoInstall/pkg_tar.z2 >> /tmp/ZantoInstall/" PKG
-            ".tar.Z\n"
-            "uncompress  /tmp/ZantoInstall/" PKG
-            ".tar.Z\n"
-            "tar xvfp /tmp/ZantoInstall/" PKG
-            ".tar\n"
-            "rm -rf /tmp/ZantoInstall/" PKG
-            ".tar\n"
-            "mkdir -p /opt/Zanto/7315\n"
-            "chmod  775 /opt/Zanto/7315\n"
-            "touch  /opt/Zanto/7315/.PrintError\n"
-            "chmod  666 /opt/Zanto/7315/.PrintError\n"
-            "mkdir -p /var/spool/Zanto\n"
-            "chmod  775 /var/spool/Zanto\n"
-            "mkdir -p /var/spool/Zanto/7315\n"
-            "chmod  775 /var/spool/Zanto/7315\n"
+            "cat  /tmp/ZantoInstall/pkg_tar.z1 >> /tmp/ZantoInstall/SolarisTavrin7315.tar.Z\n"
+            "cat  /tmp/ZantoInstall/pkg_tar.z2 >> /tmp/ZantoInstall/SolarisTavrin7315.tar.Z\n"
+            "uncompress  /tmp/ZantoInstall/SolarisTavrin7315.tar.Z\n"
+            "tar xvfp /tmp/ZantoInstall/SolarisTavrin7315.tar\n"
+            "rm -rf /tmp/ZantoInstall/SolarisTavrin7315.tar\n"
+            "mkdir -p /opt/Zanto/7315\nchmod  775 /opt/Zanto/7315\n"
+            "touch  /opt/Zanto/7315/.PrintError\nchmod  666 /opt/Zanto/7315/.PrintError\n"
+            "mkdir -p /var/spool/Zanto\nchmod  775 /var/spool/Zanto\n"
+            "mkdir -p /var/spool/Zanto/7315\nchmod  775 /var/spool/Zanto/7315\n"
             "cp -p /tmp/ZantoInstall/pkg/setup7315 /opt/Zanto/7315\n"
             "chmod  755 /opt/Zanto/7315/setup7315\n"
             "cp -p /tmp/ZantoInstall/pkg/zanto7315 /opt/Zanto/7315\n"
             "chmod  755 /opt/Zanto/7315/zanto7315\n"
-            "chown  lp /opt/Zanto/7315/zanto7315\n"
-            "chgrp  lp /opt/Zanto/7315/zanto7315\n"
+            "chown  lp /opt/Zanto/7315/zanto7315\nchgrp  lp /opt/Zanto/7315/zanto7315\n"
             "cp -p /tmp/ZantoInstall/pkg/TavrinD /opt/Zanto/7315\n"
             "chmod  755 /opt/Zanto/7315/TavrinD\n"
             "cp -p /tmp/ZantoInstall/pkg/TavrinDStop /opt/Zanto/7315\n"
-            "chmod  744 /opt/Zanto/7315/TavrinDStop\n"
-            "chown  root /opt/Zanto/7315/TavrinDStop\n"
+            "chmod  744 /opt/Zanto/7315/TavrinDStop\nchown  root /opt/Zanto/7315/TavrinDStop\n"
             "cp -p /tmp/ZantoInstall/pkg/tavrin /opt/Zanto/7315\n"
-            "chmod  755 /opt/Zanto/7315/tavrin\n"
-            "chgrp  bin /opt/Zanto/7315/tavrin\n"
+            "chmod  755 /opt/Zanto/7315/tavrin\nchgrp  bin /opt/Zanto/7315/tavrin\n"
             "cp -p /tmp/ZantoInstall/pkg/README /opt/Zanto/7315\n"
             "cp -p /tmp/ZantoInstall/pkg/fonts.dat /opt/Zanto/7315\n"
-            "chmod  444 /opt/Zanto/7315/fonts.dat\n"
-            "chown  bin /opt/Zanto/7315/fonts.dat\n"
+            "chmod  444 /opt/Zanto/7315/fonts.dat\nchown  bin /opt/Zanto/7315/fonts.dat\n"
             "chmod  4755 /opt/Zanto/7315/ZantoPrint7315\n"
             "chmod  4755 /opt/Zanto/7315/ZantoPrint7315Tty\n"
-            "/opt/Zanto/7315/setup7315 update\n"
-            "rm -rf /tmp/ZantoInstall\n");
+            "/opt/Zanto/7315/setup7315 update\nrm -rf /tmp/ZantoInstall\n");
 }
 
 // The directory dialogue over several installations on one machine.
@@ -155,13 +145,11 @@ TEST(Install, DirectoryDialogue) {
   RunResult r = h.Sh("/h/site/setup", "1\nopt\nx\n/export/opt\n\nY\n\nn\n1\n/usr/local\n\ny\n");
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string ask = "Do you want to use /export/opt? [y/n] ";
-  EXPECT_NE(r.out.find("[/opt]: This entry must be a full path to the installation directory"
-                       "\nPress <Return> to continue \nPress <Return> or enter the new "
-                       "installation directory [/opt]: \nPress <Return> or enter the new "
-                       "installation directory [/export/opt]: " +
-                       ask + ask + ask + "\f"),
-            std::string::npos)
-      << r.out;
+  EXPECT_THAT(r.out, HasSubstr("[/opt]: This entry must be a full path to the installation "
+                               "directory\nPress <Return> to continue \nPress <Return> or enter "
+                               "the new installation directory [/opt]: \nPress <Return> or enter "
+                               "the new installation directory [/export/opt]: " +
+                               ask + ask + ask + "\f"));
   EXPECT_EQ(Count(LogCommands(h.Log(), ""), "cat  /tmp/ZantoInstall/pkg_tar.z1 >> "), 2u);
   EXPECT_EQ(Count(LogCommands(h.Log(), ""), "tar xvfp "), 2u);
   EXPECT_EQ(h.Changes("/export"), "");
@@ -171,9 +159,7 @@ TEST(Install, DirectoryDialogue) {
   // The earlier directory is offered; y installs there again.
   const std::string local = "Do you want to use /usr/local? [y/n] ";
   r = h.Sh("/h/site/setup", "1\ny\n");
-  EXPECT_NE(r.out.find("\nExisting installation directory [/usr/local]\n " + local + "."),
-            std::string::npos)
-      << r.out;
+  EXPECT_THAT(r.out, HasSubstr("\nExisting installation directory [/usr/local]\n " + local + "."));
   EXPECT_EQ(h.Inside("/usr/local/Zanto/7315/setup7315.ran"),
             "setup7315 update\ncwd /usr/local/Zanto/7315\n"
             "setup7315 update\ncwd /usr/local/Zanto/7315\n");
@@ -184,27 +170,24 @@ TEST(Install, DirectoryDialogue) {
   r = h.Sh("/h/site/setup",
            "1\nn\nn\n" + longer + "\n\n" + fits + "\n\nn\n1\nn\nn\n/it's dir\n\ny\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(local +
-                       "\nWarning defining another installation directory will invalidate "
-                       "any defined print queues [/usr/local]\n " +
-                       local + "\n"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/usr/local]: "
-                       "This entry must be a full path"),
-            std::string::npos);
-  EXPECT_EQ(r.out.find("bbb]"), std::string::npos);
-  EXPECT_NE(r.out.find("[" + fits + "]: Do you want to use " + fits + "? [y/n] \f"),
-            std::string::npos);
+  EXPECT_THAT(r.out, HasSubstr(local +
+                               "\nWarning defining another installation directory will invalidate "
+                               "any defined print queues [/usr/local]\n " +
+                               local + "\n"));
+  EXPECT_THAT(r.out, HasSubstr("\nPress <Return> or enter the new installation directory "
+                               "[/usr/local]: This entry must be a full path"));
+  EXPECT_THAT(r.out, testing::Not(HasSubstr("bbb]")));
+  EXPECT_THAT(r.out, HasSubstr("[" + fits + "]: Do you want to use " + fits + "? [y/n] \f"));
   EXPECT_EQ(h.Changes("/it's dir/Zanto/7315/z"), "+ f 0755 lp lp /it's dir/Zanto/7315/zanto7315\n");
   EXPECT_EQ(h.Inside("/it's dir/Zanto/7315/setup7315.ran"),
             "setup7315 update\ncwd /it's dir/Zanto/7315\n");
   EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript("'/it'\\''s dir/Zanto/7315'"));
   // The installed scripts work from there: wrapper, stop script and the lp
   // interface program with its log, run as lp does, under the queue's name.
-  r = h.Sh("cd /h && /usr/bin/zanto7315 a 'b c' && sh /etc/rc2.d/KZantoPrintD stop && "
-           "cp '/it'\\''s dir/Zanto/7315/ZantoPrint7315' /tmp/q1 && /tmp/q1 7 joe t 1 o f1 && "
-           "cat '/it'\\''s dir/Zanto/7315/zanto7315.log'");
+  r = h.Sh(
+      "cd /h && /usr/bin/zanto7315 a 'b c' && sh /etc/rc2.d/KZantoPrintD stop && "
+      "cp '/it'\\''s dir/Zanto/7315/ZantoPrint7315' /tmp/q1 && /tmp/q1 7 joe t 1 o f1 && "
+      "cat '/it'\\''s dir/Zanto/7315/zanto7315.log'");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
             "zanto7315: a b c\nTavrinFileSourceDir=/h\nStoping Zanto Print Demon.\nTavrinDStop: \n"
@@ -214,10 +197,10 @@ TEST(Install, DirectoryDialogue) {
 
   // Found again; "/" gives //Zanto/7315, and is found as "/".
   r = h.Sh("/h/site/setup", "1\nn\nn\n/\n\ny\n");
-  EXPECT_NE(r.out.find("\nExisting installation directory [/it's dir]\n "), std::string::npos);
+  EXPECT_THAT(r.out, HasSubstr("\nExisting installation directory [/it's dir]\n "));
   r = h.Sh("/h/site/setup", "1\nn\nn\n\nn\ne\n");
-  EXPECT_NE(r.out.find("\nExisting installation directory [/]\n Do you want to use /? [y/n] "),
-            std::string::npos);
+  EXPECT_THAT(r.out,
+              HasSubstr("\nExisting installation directory [/]\n Do you want to use /? [y/n] "));
   EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript("//Zanto/7315"));
   EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper("//Zanto/7315", "tavrin"));
   EXPECT_EQ(h.Changes("/Zanto/7315/ZantoPrint7315Tty"),
@@ -225,7 +208,7 @@ TEST(Install, DirectoryDialogue) {
   // Nobody left at the terminal: the end of the input ends the program.
   r = h.Sh("/h/site/setup", "1\nn\nn\n/x\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("reading from standard input"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("reading from standard input"));
 }
 
 TEST(Install, NotRoot) {
@@ -235,10 +218,8 @@ TEST(Install, NotRoot) {
   for (const char* who : {"joe", ""}) {
     RunResult r = h.Sh("/h/site/setup", "1\n", {{"FAKE_WHOAMI", who}});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Count(r.out, std::string(*who ? who : "unknown") +
-                               " is logged in\nYou must become root to run setup\n"),
-              1u)
-        << r.out;
+    const std::string refusal = std::string(*who ? who : "unknown") + " is logged in\n";
+    EXPECT_EQ(Count(r.out, refusal + "You must become root to run setup\n"), 1u) << r.out;
     EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
     EXPECT_EQ(h.Changes(), "+ f 0666 root root /tmp/setup.log\n");  // the work directory is gone
   }

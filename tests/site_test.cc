@@ -1,10 +1,14 @@
 // "Create an installation site.", and an installation started from the
 // site it made.
+#include <gmock/gmock.h>
+
 #include <string>
 
 #include "tests/support/SetupRun.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 std::string SiteFiles(const std::string& site) {
   std::string s = "+ d 0755 root root " + site + "\n";
@@ -25,14 +29,12 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadFile(h.Host("site/pkg_tar.z2")));
   // The menu is shown again after the site is made.
   EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
-  EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/opt]: "
-                       "Do you want to use /opt? [y/n] "),
-            std::string::npos)
-      << r.out;
+  EXPECT_THAT(r.out, HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "
+                               "Do you want to use /opt? [y/n] "));
   // The archive and the installer are not in the work area of a run from
   // a site: only warnings.
-  EXPECT_NE(h.Log().find("cp -p " PKG ".tar.Z setup setup.hlp " + site + "\n"), std::string::npos);
-  EXPECT_NE(h.Log().find("cp -p /tmp/ZantoInstall/pkg_tar.z2 " + site + "\n"), std::string::npos);
+  EXPECT_THAT(h.Log(), HasSubstr("cp -p " PKG ".tar.Z setup setup.hlp " + site + "\n"));
+  EXPECT_THAT(h.Log(), HasSubstr("cp -p /tmp/ZantoInstall/pkg_tar.z2 " + site + "\n"));
 
   // Made twice in the same place: the same site.
   const std::string disks = h.Inside(site + "/disks");
@@ -48,8 +50,8 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4u) << r.out;
   EXPECT_EQ(h.Changes("/" PKG), SiteFiles("/" PKG "Install"));
   EXPECT_EQ(h.Changes("/export/"), SiteFiles("/export/" PKG "Install"));
-  EXPECT_NE(h.Log().find("mkdir -p /" PKG "Install\n"), std::string::npos);
-  EXPECT_NE(h.Log().find("mkdir -p /export//" PKG "Install\n"), std::string::npos);
+  EXPECT_THAT(h.Log(), HasSubstr("mkdir -p /" PKG "Install\n"));
+  EXPECT_THAT(h.Log(), HasSubstr("mkdir -p /export//" PKG "Install\n"));
   EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
 
   // The operator puts the installer beside it; a run from there installs.
@@ -61,21 +63,20 @@ TEST(Site, MadeThenInstalledFrom) {
   // Made again from the site itself: refused, the menu comes back.
   r = h.Sh(site + "/setup", "2\n\ny\n\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(site + " is the installation site setup was started from\nPress <Return> "
-                              "to continue "),
-            std::string::npos)
-      << r.out;
+  EXPECT_THAT(r.out, HasSubstr(site + " is the installation site setup was started from\n"
+                                      "Press <Return> to continue "));
   // The site dialogue does not look for an earlier installation.
   r = h.Sh("/h/site/setup", "2\n\nn\ne\n");
-  EXPECT_NE(r.out.find("\nPress <Return> or enter the new installation directory [/opt]: "),
-            std::string::npos);
+  EXPECT_THAT(r.out,
+              HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "));
 
   // A site directory that someone planted as a link is refused before
   // anything is copied through it.
   r = h.Sh("mkdir /tmp/elsewhere && ln -s /tmp/elsewhere /tmp/" PKG "Install && /h/site/setup",
            "2\n/tmp\n\ny\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ERROR: /tmp/" PKG "Install is not a directory of this user (a link, or "
+  EXPECT_EQ(r.err, "ERROR: /tmp/" PKG
+                   "Install is not a directory of this user (a link, or "
                    "someone else's)\n");
   EXPECT_EQ(h.Ls("/tmp/elsewhere"), "");
 }

@@ -6,8 +6,6 @@
 
 namespace {
 
-const std::string kLogStart = "/usr/bin/chmod  666 /tmp/setup.log\n";
-
 // Blank lines do not shift anything; "end_of_list" inside a line ends
 // that line's names, and a line that is only "end_of_list" ends the list.
 TEST(Sources, SiteList) {
@@ -22,11 +20,10 @@ TEST(Sources, SiteList) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, "......" + std::string(kMainMenu) + "\n");
   EXPECT_EQ(h.Ls("/tmp/ZantoInstall"), "disks\ninstallfrom\npkg_tar.z1\npkg_tar.z2\nsetup.hlp\n");
-  const std::string cp = "/usr/bin/cp -p /h/site/";
-  EXPECT_EQ(h.Log(), kLogStart + cp + "disks /tmp/ZantoInstall\n" + cp +
-                         "setup.hlp /tmp/ZantoInstall\n" + cp + "installfrom /tmp/ZantoInstall\n" +
-                         cp + "pkg_tar.z1 /tmp/ZantoInstall\n" + cp +
-                         "pkg_tar.z2 /tmp/ZantoInstall\n");
+  EXPECT_EQ(h.Log(),
+            kLogStart + Lines("/usr/bin/cp -p /h/site/",
+                              {"disks", "setup.hlp", "installfrom", "pkg_tar.z1", "pkg_tar.z2"},
+                              " /tmp/ZantoInstall"));
 }
 
 // Started from the work area itself, the site operation first removes
@@ -42,11 +39,9 @@ TEST(Sources, SiteIsTheWorkArea) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(h.Ls("/tmp/ZantoInstall"), "disks\ninstallfrom\npkg_tar.z1\n");
   EXPECT_EQ(h.Ls("/tmp"), "ZantoInstall\ndisks\ninstallfrom\npkg_tar.z1\nsetup.log\n");
-  EXPECT_EQ(h.Log(), kLogStart +
-                         "/usr/bin/rm -rf /tmp/ZantoInstall\n"
-                         "/usr/bin/cp -p /tmp/disks /tmp/ZantoInstall\n"
-                         "/usr/bin/cp -p /tmp/installfrom /tmp/ZantoInstall\n"
-                         "/usr/bin/cp -p /tmp/pkg_tar.z1 /tmp/ZantoInstall\n");
+  EXPECT_EQ(h.Log(), kLogStart + "/usr/bin/rm -rf /tmp/ZantoInstall\n" +
+                         Lines("/usr/bin/cp -p /tmp/", {"disks", "installfrom", "pkg_tar.z1"},
+                               " /tmp/ZantoInstall"));
   // A work directory that cannot be made ends the run before any copy.
   r = h.Sh("rm /tmp/setup.log; /h/site/setup /proc", "e\n");
   EXPECT_EQ(r.status, 1);
@@ -87,11 +82,10 @@ TEST(Sources, Diskettes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.drive);
     SetupRun h;
-    h.Put("d1/disks", "disks setup.hlp pkg_tar.z1\npkg_tar.z2\npkg_tar.z3 extra\n");
-    for (const char* n : {"1", "2", "3"}) h.Put(std::string("d") + n + "/pkg_tar.z" + n, "piece\n");
-    h.Put("d1/setup.hlp", "help\n");
-    h.Put("d3/extra", "extra\n");
-    h.Put("d0/setup.hlp", "help\n");
+    // The first diskette's list names the files of d2 and d3 too; d0 has no list.
+    h.Files("d1", "disks setup.hlp pkg_tar.z1\npkg_tar.z2\npkg_tar.z3 extra\n",
+            {"setup.hlp", "pkg_tar.z1", "../d2/pkg_tar.z2", "../d3/pkg_tar.z3", "../d3/extra",
+             "../d0/setup.hlp"});
     h.Sh("floppyctl init /h/floppy " + c.drive +
          " && floppyctl sync && echo old > /tmp/" PKG ".tar.Z");
     RunResult r = h.Sh("/h/bin/setup" + c.args, c.input);
@@ -102,13 +96,14 @@ TEST(Sources, Diskettes) {
       continue;
     }
     EXPECT_EQ(r.err, c.err);
-    const std::string f = "/usr/bin/cp -p /floppy/floppy0/", rm = "/usr/bin/rm -rf /tmp/";
-    std::string log = kLogStart + f + "setup.hlp .\n" + f + "disks ZantoInstall\n" + f +
-                      "setup.hlp ZantoInstall\n" + f + "pkg_tar.z1 ZantoInstall\n" + f +
-                      "pkg_tar.z2 ZantoInstall\n" + f + "pkg_tar.z3 ZantoInstall\n" + f +
-                      "extra ZantoInstall\n";
+    const std::string f = "/usr/bin/cp -p /floppy/floppy0/";
+    const std::string log =
+        kLogStart + f + "setup.hlp .\n" +
+        Lines(f, {"disks", "setup.hlp", "pkg_tar.z1", "pkg_tar.z2", "pkg_tar.z3", "extra"},
+              " ZantoInstall");
     if (c.args.empty()) {  // "~e Exit" goes back to the start-up, which cleans up
-      EXPECT_EQ(h.Log(), log + rm + "ZantoInstall\n" + rm + "setup.hlp\n" + rm + PKG ".tar.Z\n");
+      EXPECT_EQ(h.Log(),
+                log + Lines("/usr/bin/rm -rf /tmp/", {"ZantoInstall", "setup.hlp", PKG ".tar.Z"}));
       EXPECT_EQ(h.Ls("/tmp"), "setup.log\n");
       // Each later diskette is mounted by volcheck; the last one goes out too.
       EXPECT_EQ(ReadFile(h.Host("floppy/log")),
@@ -149,15 +144,13 @@ TEST(Sources, DisketteRefusals) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.plant);
     SetupRun h;
-    h.Put("d1/disks", c.disks);
-    h.Put("d1/setup.hlp", "help\n");
-    h.Put("d1/pkg_tar.z1", "piece\n");
+    h.Files("d1", c.disks, {"setup.hlp", "pkg_tar.z1"});
     h.Put("keep/rm", "#!/bin/sh\n", 0755);
-    ASSERT_EQ(h.Sh("floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && echo keep > "
-                   "/etc/keep && echo keep > /tmp/keep && " +
-                   c.plant)
-                  .status,
-              0);
+    const std::string plant =
+        "floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && "
+        "echo keep > /etc/keep && echo keep > /tmp/keep && " +
+        c.plant;
+    ASSERT_EQ(h.Sh(plant).status, 0);
     const std::string before = h.Changes();
     RunResult r =
         h.Sh("/h/bin/setup", "e\n", {{"PATH", "/h/keep:/h/bin:/usr/sbin:/usr/bin:/sbin:/bin"}});

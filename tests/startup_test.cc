@@ -6,8 +6,6 @@
 
 namespace {
 
-const std::string kLogStart = "/usr/bin/chmod  666 /tmp/setup.log\n";
-
 std::string SpaceMessage(const std::string& dir) {
   return "There isn't enough space in " + dir +
          " to perform the installation activities. The temporary work area should be at least "
@@ -95,25 +93,22 @@ TEST(Startup, WorkAreaAndCleanUp) {
                {" /big manual", "/big", true},
                {" manual /big", "/big", true},
                {" /big", "/big", false},
-               {" work/", "/big/work", false, "/big"},
-               {" big", "/big", false}};
+               {" work/", "/big/work", false, "/big"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     SetupRun h;
-    h.Put("d1/disks", "disks setup.hlp pkg_tar.z1\n");
-    h.Put("d1/setup.hlp", "help\n");
-    h.Put("d1/pkg_tar.z1", "piece 1\n");
+    h.Files("d1", "disks setup.hlp pkg_tar.z1\n", {"setup.hlp", "pkg_tar.z1"});
     h.Sh("floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && mkdir -p " + c.area +
          " && cd " + c.area + " && echo old > setup && echo old > " PKG ".tar.Z");
     RunResult r = h.Sh("cd " + c.from + " && /h/bin/setup" + c.args, "e\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    const std::string f = "/usr/bin/cp -p /floppy/floppy0/", rm = "/usr/bin/rm -rf " + c.area;
-    EXPECT_EQ(h.Log(), kLogStart + f + "setup.hlp .\n" + f + "disks ZantoInstall\n" + f +
-                           "setup.hlp ZantoInstall\n" + f + "pkg_tar.z1 ZantoInstall\n" +
+    const std::string f = "/usr/bin/cp -p /floppy/floppy0/";
+    EXPECT_EQ(h.Log(), kLogStart + f + "setup.hlp .\n" +
+                           Lines(f, {"disks", "setup.hlp", "pkg_tar.z1"}, " ZantoInstall") +
                            (c.kept ? ""
-                                   : rm + "/ZantoInstall\n" + rm + "/setup\n" + rm +
-                                         "/setup.hlp\n" + rm + "/" PKG ".tar.Z\n"));
+                                   : Lines("/usr/bin/rm -rf " + c.area + "/",
+                                           {"ZantoInstall", "setup", "setup.hlp", PKG ".tar.Z"})));
     EXPECT_EQ(r.out,
               "..Reading diskette 1\n..." + std::string(kMainMenu) + (c.kept ? "" : "....") + "\n");
     std::string log = c.area == "/tmp" ? "setup.log\n" : "";

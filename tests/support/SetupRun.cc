@@ -31,6 +31,13 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
+std::string Lines(const std::string& head, const std::vector<std::string>& names,
+                  const std::string& tail) {
+  std::string s;
+  for (const std::string& n : names) s += head + n + tail + "\n";
+  return s;
+}
+
 SetupRun::SetupRun() {
   // The simulated drive's eject and volcheck replace the plain stand-ins.
   System("cd '" + dir_.Path() + "' && mkdir -p layer h/bin && cp " + Src("tests/fakebin/*") +
@@ -52,12 +59,17 @@ void SetupRun::Put(const std::string& rel, const std::string& text, mode_t mode)
   WriteFile(Host(rel), text, mode);
 }
 
+void SetupRun::Files(const std::string& dir, const std::string& disks,
+                     const std::vector<std::string>& files) const {
+  Put(dir + "/disks", disks);
+  for (const std::string& f : files) Put(dir + "/" + f, "file " + f + "\n");
+}
+
 void SetupRun::Site(const std::string& dir, const std::string& disks,
                     const std::vector<std::string>& files,
                     const std::optional<std::string>& marker) const {
-  Put(dir + "/disks", disks);
+  Files(dir, disks, files);
   if (marker) Put(dir + "/installfrom", *marker);
-  for (const std::string& f : files) Put(dir + "/" + f, "file " + f + "\n");
   std::filesystem::copy_file(SetupProgram(), Host(dir + "/setup"));
 }
 

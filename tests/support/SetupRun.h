@@ -32,8 +32,11 @@ class SetupRun {
   std::string Host(const std::string& rel) const { return dir_.Sub("h/" + rel); }
   // Writes /h/<rel>, making its directories.
   void Put(const std::string& rel, const std::string& text, mode_t mode = 0644) const;
-  // A site at /h/<dir>: the installer, the list, the marker (none when
-  // nullopt) and a small file for each further name.
+  // The list /h/<dir>/disks and a small file for each further name.
+  void Files(const std::string& dir, const std::string& disks,
+             const std::vector<std::string>& files) const;
+  // A site at /h/<dir>: Files(), the installer and the marker (none when
+  // nullopt).
   void Site(const std::string& dir, const std::string& disks, const std::vector<std::string>& files,
             const std::optional<std::string>& marker = "installation site") const;
   // The sample package in `pieces` pieces /h/site/pkg_tar.z1... with the
@@ -67,6 +70,13 @@ extern const char kMainMenu[];
 
 // How often what occurs in text.
 size_t Count(const std::string& text, const std::string& what);
+
+// One line head + name + tail for each name.
+std::string Lines(const std::string& head, const std::vector<std::string>& names,
+                  const std::string& tail = "");
+
+// The log's first line.
+inline const std::string kLogStart = "/usr/bin/chmod  666 /tmp/setup.log\n";
 
 #define SKIP_UNLESS_HOST()                                           \
   do {                                                               \
