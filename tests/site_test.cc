@@ -81,4 +81,20 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(h.Ls("/tmp/elsewhere"), "");
 }
 
+
+// Key h of the main menu opens the help file shipped beside the program;
+// Exit Help returns to the main menu.
+TEST(Site, HelpBesideTheProgram) {
+  SKIP_UNLESS_HOST();
+  SetupRun h;
+  h.PackageSite();
+  WriteFile(h.Host("site/setup.hlp"), ReadFile(SETUP_BINARY_DIR "/bin/setup.hlp"));
+  RunResult r = h.Sh("/h/site/setup", "h\n2\nb\ne\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, testing::HasSubstr("SolarisTavrin7315 Setup Help\n"));
+  EXPECT_THAT(r.out, testing::HasSubstr("\n e) Exit Help "));
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities\n"), 2u) << r.out;
+  EXPECT_EQ(Count(r.out, "SolarisTavrin7315 Setup Help\n"), 2u) << r.out;  // again after Back
+}
+
 }  // namespace
