@@ -81,7 +81,6 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(h.Ls("/tmp/elsewhere"), "");
 }
 
-
 // Key h of the main menu opens the help file shipped beside the program;
 // Exit Help returns to the main menu.
 TEST(Site, HelpBesideTheProgram) {
