@@ -14,14 +14,7 @@ int GenInstallDisks(TextMenu*, TextMenuItem*) {
   Name[0] = '\0';
   ChangeDir(pTmpDir);
 
-  std::string marker = std::string(pZantoInstallDir) + "/installfrom";
-  pOut = OpenFile(pOut, marker.c_str(), "wt", 1);
-  if (pOut) {
-    std::fputs("diskette", pOut);
-    if (std::fclose(pOut) != 0)
-      std::fprintf(stderr, "ERROR: can't write file, %s\n", marker.c_str());
-    pOut = nullptr;
-  }
+  WriteMarker(pZantoInstallDir, "diskette");
 
   DisksLines lines = ReadWorkDisks();
   int n = 1;

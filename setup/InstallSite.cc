@@ -43,13 +43,17 @@ int GenInstallSite(TextMenu*, TextMenuItem*) {
       SysCmd(CMD_CP, SC_FATAL, "%s/%s %s", pZantoInstallDir, w.c_str(), site.c_str());
 
   // Written last: a site without its marker is not one yet.
-  std::string marker = site + "/installfrom";
+  WriteMarker(site.c_str(), "installation site");
+  return 0;
+}
+
+void WriteMarker(const char* dir, const char* text) {
+  std::string marker = std::string(dir) + "/installfrom";
   pOut = OpenFile(pOut, marker.c_str(), "wt", 1);
   if (pOut) {
-    std::fputs("installation site", pOut);
+    std::fputs(text, pOut);
     if (std::fclose(pOut) != 0)
       std::fprintf(stderr, "ERROR: can't write file, %s\n", marker.c_str());
     pOut = nullptr;
   }
-  return 0;
 }

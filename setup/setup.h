@@ -56,3 +56,6 @@ DisksLines ReadWorkDisks();       // the work directory's "disks", or the end
 // the user this program runs as: root's writes must not follow a link
 // planted under a base that others may write to.
 void CheckOwnDir(const char* path);
+// Writes the install-source marker "installfrom" in dir; a failure is
+// reported and the run goes on.
+void WriteMarker(const char* dir, const char* text);
