@@ -29,7 +29,7 @@ Response* GetCmdResponse(int row, const char* filter, const char* fmt, ...) {
     auto* node = static_cast<Response*>(GetMem(sizeof(Response)));
     if (!node) SysError("Unable to allocate memory");
     node->pNext = nullptr;
-    node->pRespLine = PoolCopy(buf);
+    node->pRespLine = SaveStr_(buf);
     *tail = node;
     tail = &node->pNext;
   }
@@ -118,5 +118,5 @@ char* GetSysPsIdList(const char* name) {
   FreeResponseList(list);
   if (ids.empty()) return nullptr;
   ids += ' ';
-  return PoolCopy(ids);
+  return SaveStr_(ids.c_str());
 }

@@ -1,9 +1,7 @@
 // Pieces of a command line common to the runner and the output capture.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "MemMgr/MemMgr.h"
 #include "SysCmd/CmdLine.h"
 #include "SysCmd/SysCmd.h"
 
@@ -21,14 +19,3 @@ std::string CmdPrefix(int row) {
   return ShellQuote(rec.pPath) + "/" + rec.pCmd + " " + rec.pArgs + " ";
 }
 
-std::string LogFileName() {
-  return std::string(pLogPath ? pLogPath : ".") + "/" + (my_name ? my_name : "") + ".log";
-}
-
-char* PoolCopy(std::string_view text) {
-  auto* block = static_cast<char*>(GetMem(static_cast<int32_t>(text.size() + 1)));
-  if (!block) SysError("Unable to allocate memory");
-  std::memcpy(block, text.data(), text.size());
-  block[text.size()] = '\0';
-  return block;
-}

@@ -23,10 +23,3 @@ void AppendCmdFormat(std::string& out, const char* fmt, va_list ap);
 // "%s/%s %s " of the row's directory, command word and fixed arguments,
 // or an empty text for rows 0 and 1. An unresolved row ends the program.
 std::string CmdPrefix(int row);
-
-// "%s/%s.log" of pLogPath and my_name.
-std::string LogFileName();
-
-// A pool block holding a copy of the text; ends the program when the
-// pool is exhausted, as SaveStr does.
-char* PoolCopy(std::string_view text);

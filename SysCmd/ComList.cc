@@ -103,7 +103,7 @@ void InitSysCmdList() {
 char* GetCmd(int row) {
   if (row < 0 || row >= 46 || !ComList[row].pPath) return nullptr;
   const SysCmdRec& rec = ComList[row];
-  return PoolCopy(ShellQuote(rec.pPath) + "/" + rec.pCmd + " " + rec.pArgs);
+  return SaveStr_((ShellQuote(rec.pPath) + "/" + rec.pCmd + " " + rec.pArgs).c_str());
 }
 
 void ResetSysCmdList() {

@@ -38,5 +38,5 @@ char* GetUserName() {
   if (!got) return nullptr;
   buf[std::strcspn(buf, "\n\r")] = '\0';
   if (!buf[0]) return nullptr;
-  return PoolCopy(buf);
+  return SaveStr_(buf);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "utils/utils.h"
 
@@ -47,12 +48,16 @@ void ErrorMsg(int level, int status, const char* fmt, ...) {
   }
 }
 
+std::string LogFileName() {
+  return std::string(pLogPath ? pLogPath : ".") + "/" + ProgName() + ".log";
+}
+
 void PutLogMsg(const char* fmt, ...) {
-  char path[256];
-  int n = snprintf(path, sizeof path, "%s/%s.log", pLogPath ? pLogPath : ".", ProgName());
+  const std::string name = LogFileName();
+  const char* path = name.c_str();
   bool start = flInitLog != 0;
   flInitLog = 0;
-  if (n < 0 || static_cast<size_t>(n) >= sizeof path) return;
+  if (name.size() >= 256) return;  // the system never makes one this long
 
   // The log lives in a world-writable directory and we run as root: never
   // follow a planted link, never block on a planted FIFO, and write only

@@ -108,6 +108,8 @@ void ErrorMsg(int level, int status, const char* fmt, ...) PRINTF_FMT(3, 4);
 // Appends to "<pLogPath>/<my_name>.log" (emptied by the first call while
 // flInitLog is set); only ever writes a regular file, never via a link.
 void PutLogMsg(const char* fmt, ...) PRINTF_FMT(1, 2);
+// "%s/%s.log" of pLogPath and my_name: the log that PutLogMsg writes.
+std::string LogFileName();
 void errormsg(const char* fmt, ...) PRINTF_FMT(1, 2);
 [[noreturn]] void exit_app(int status);
 void SysCmdP(int level, const char* fmt, ...) PRINTF_FMT(2, 3);
