@@ -2,7 +2,11 @@
 // replacement lp and lpr (the system's own are in the save directories),
 // its home and model directories, and the lp service entries of its print
 // queues.
+#include <fnmatch.h>
+
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,7 +29,7 @@ static const char* const kQueueDirs[] = {
 
 // The home named by the earlier lp, or false when the file is not the
 // earlier product's lp.
-static bool ReadHome(std::string* home) {
+static bool ReadHome(std::string* home, bool* cut) {
   if (!OpenInputFile(kLp, 1)) return false;
   char head[2000];
   size_t n = std::fread(head, 1, sizeof head, pIn);
@@ -37,24 +41,58 @@ static bool ReadHome(std::string* home) {
   const char* end = start;
   while (end < head + n && *end != '\n' && *end != '\r' && *end != '\0') end++;
   home->assign(start, end);
+  // A line that runs past the bytes read was cut: its home would be a
+  // shorter path, perhaps one of the system's.
+  *cut = end == head + n && n == sizeof head;
   return true;
 }
 
-// Removing the home and its parent's entries is only safe for an absolute
-// path below the root that climbs nowhere.
-static bool IsUsableHome(const std::string& home) {
-  if (home.empty() || home[0] != '/') return false;
-  bool component = false;
+// Directories that no home may be, nor contain: the system's own trees and
+// those this installer writes into. Every directory directly under the
+// root counts too.
+static const char* const kSystemDirs[] = {
+    "/usr/bin", "/usr/sbin", "/usr/lib*", "/usr/libexec", "/usr/include", "/usr/share",
+    "/usr/src", "/usr/ucb", "/usr/local", "/usr/local/bin", "/usr/local/sbin",
+    "/usr/local/lib*", "/usr/local/etc", "/usr/local/include", "/usr/local/share",
+    "/var/lib", "/var/log", "/var/spool", "/var/spool/lp", "/var/cache", "/var/tmp",
+    "/var/opt", "/etc/rc2.d", "/var/spool/Zanto", "/usr/bin/ZantoSave", "/usr/ucb/ZantoSave",
+};
+
+// The path with single slashes and no trailing one; empty when it is not
+// absolute or climbs with "." or "..".
+static std::string CleanHome(const std::string& home) {
+  if (home.empty() || home[0] != '/') return "";
+  std::string clean;
   size_t i = 0;
   while (i < home.size()) {
     size_t j = home.find('/', i);
     if (j == std::string::npos) j = home.size();
     std::string part = home.substr(i, j - i);
-    if (part == "." || part == "..") return false;
-    if (!part.empty()) component = true;
+    if (part == "." || part == "..") return "";
+    if (!part.empty()) clean += "/" + part;
     i = j + 1;
   }
-  return component;
+  return clean;
+}
+
+// True for a system directory, or one that holds a system directory.
+static bool IsSystemDir(const std::string& dir) {
+  if (dir.empty() || dir.find('/', 1) == std::string::npos) return true;  // "/" or "/x"
+  for (const char* sys : kSystemDirs) {
+    if (fnmatch(sys, dir.c_str(), 0) == 0) return true;
+    if (std::strncmp(sys, (dir + "/").c_str(), dir.size() + 1) == 0) return true;
+  }
+  return false;
+}
+
+// Removing the home and its parent's entries is only safe for an absolute
+// path that climbs nowhere and is no system directory, also where its
+// links lead.
+static bool IsUsableHome(const std::string& home) {
+  std::string clean = CleanHome(home);
+  if (IsSystemDir(clean)) return false;
+  char real[PATH_MAX];
+  return !realpath(clean.c_str(), real) || !IsSystemDir(real);
 }
 
 // Queue names from the earlier product's printer list, in file order.
@@ -86,8 +124,9 @@ static std::vector<std::string> ReadQueueNames(const char* listPath) {
 void DelKDLM() {
   if (!FindFile("/usr/bin/ZantoSave", "lp") || !FindFile("/usr/ucb/ZantoSave", "lpr")) return;
   std::string home;
-  if (!ReadHome(&home)) return;
-  if (!IsUsableHome(home)) {
+  bool cut = false;
+  if (!ReadHome(&home, &cut)) return;
+  if (cut || !IsUsableHome(home)) {
     ErrorMsg(1, 0,
              "the earlier product's home \"%s\" (from %s) is not a safe absolute path; "
              "nothing removed or restored",

@@ -16,7 +16,6 @@
 #include "utils/utils.h"
 
 #define MODEL "7315"
-#define PKG_KEYWORDS ",mode,bat,owner,group,"
 
 static const char* const InstallInfo[] = {
     "This entry must be a full path to the installation directory\n",
@@ -33,11 +32,6 @@ void ChangeDir(const char* dir) {
   if (chdir(dir) != 0) SysError("can't change directory to %s", dir);
 }
 
-void CheckOwnDir(const char* path) {
-  struct stat st;
-  if (lstat(path, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
-    ErrorMsg(2, 1, "%s is not a directory of this user (a link, or someone else's)", path);
-}
 
 DisksLines ReadWorkDisks() {
   std::string path = std::string(pZantoInstallDir) + "/disks";
@@ -81,65 +75,8 @@ void GenZFile() {
            pZantoInstallDir, PACKAGE_NAME);
 }
 
-// One line of pkg/pkg.list, taken apart and checked before any of it is
-// applied.
-struct PkgLine {
-  std::string File;
-  std::vector<std::string> Words;
-  std::vector<char> Cut;
-};
-
-// The keyword's place in PKG_KEYWORDS, 0 for any other word. A word
-// holding the list's separator would match across entries.
-static int PkgKeyword(const std::string& word) {
-  if (word.find(',') != std::string::npos) return 0;
-  return FindToken(word.c_str(), PKG_KEYWORDS);
-}
-
-static const char* PkgLineError(const char* line, PkgLine* out) {
-  size_t len = std::strlen(line);
-  if (len > 0 && line[len - 1] != '\n') {
-    // GetFileLine hands a longer line over in pieces: only the last line
-    // of the file may lack its line end.
-    int c = std::fgetc(pIn);
-    if (c != EOF) {
-      std::ungetc(c, pIn);
-      return "line too long";
-    }
-  }
-  const char* delims = " \n\r";
-  for (char* w = GetToken(line, delims); w; w = GetToken(nullptr, delims)) {
-    out->Words.emplace_back(w);
-    out->Cut.push_back(flTokenCut ? 1 : 0);
-  }
-  if (out->Words.empty()) return nullptr;
-  out->File = out->Words[0];
-  if (out->Cut[0] || !IsPlainFileName(out->File.c_str())) return "not a plain file name";
-  // A cut mode, owner or group would name another one, and one that
-  // begins with '-' would be taken as an option of its command. A cut
-  // wrapper name is only skipped, like any other wrapper that cannot be
-  // written, and pairs of unknown keywords are not looked at.
-  for (size_t i = 1; i + 1 < out->Words.size(); i += 2) {
-    int key = PkgKeyword(out->Words[i]);
-    if (key != 1 && key != 3 && key != 4) continue;
-    if (out->Cut[i + 1]) return "value longer than 127 characters";
-    if (out->Words[i + 1][0] == '-') return "value begins with '-'";
-  }
-  return nullptr;
-}
-
 static void InstallPkgFiles() {
-  std::string list = std::string(pZantoInstallDir) + "/pkg/pkg.list";
-  OpenInputFile(list.c_str(), 2);
-  // Counted in lines of the file: a logical line may join several.
-  for (int lineNo = 1, next = 1; GetFileLine(); lineNo = next) {
-    for (const char* c = LineBuf; (c = std::strchr(c, '\n')); ++c) ++next;
-    PkgLine pl;
-    if (const char* err = PkgLineError(LineBuf, &pl)) {
-      CloseInputFile();
-      ErrorMsg(2, 1, "%s, line %i: %s", list.c_str(), lineNo, err);
-    }
-    if (pl.Words.empty()) continue;
+  for (const PkgLine& pl : LoadPkgList()) {
     const char* file = pl.File.c_str();
     SysCmd(CMD_CP, SC_FATAL, "%s/pkg/%s %s", pZantoInstallDir, file, AppDir);
     for (size_t i = 1; i + 1 < pl.Words.size(); i += 2) {
@@ -165,7 +102,6 @@ static void InstallPkgFiles() {
       }
     }
   }
-  CloseInputFile();
 }
 
 int Install(TextMenu*, TextMenuItem*) {
@@ -186,15 +122,12 @@ int Install(TextMenu*, TextMenuItem*) {
   ChangeDir(pZantoInstallDir);
   SysCmd(CMD_TAR_EXTRACT, SC_FATAL, "%s/%s.tar", pZantoInstallDir, PACKAGE_NAME);
   DeleteFile(pZantoInstallDir, PACKAGE_NAME ".tar");
+  CheckUnpacked();
 
   if (!GetDirName(InstallInfo, "/opt", true)) return 0;
   std::snprintf(AppDir, sizeof AppDir, "%s/Zanto/%s", Name, MODEL);
 
   CreateFile(AppDir, nullptr, "775", nullptr, nullptr);
-  // Under a base that others may write to, a planted directory or link
-  // would lead root's writes and mode changes elsewhere.
-  CheckOwnDir((std::string(Name) + "/Zanto").c_str());
-  CheckOwnDir(AppDir);
   CreateFile(AppDir, ".PrintError", "666", nullptr, nullptr);
   CreateFile("/var/spool/Zanto", nullptr, "775", nullptr, nullptr);
   CreateFile("/var/spool/Zanto/" MODEL, nullptr, "775", nullptr, nullptr);

@@ -17,6 +17,7 @@ int GenInstallDisks(TextMenu*, TextMenuItem*) {
   WriteMarker(pZantoInstallDir, "diskette");
 
   DisksLines lines = ReadWorkDisks();
+  for (const std::vector<std::string>& words : lines) CheckSources(pZantoInstallDir, words);
   int n = 1;
   for (const std::vector<std::string>& words : lines) {
     std::printf("\nCreating diskette %i ", n);

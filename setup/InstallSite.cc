@@ -1,6 +1,7 @@
 // The main menu's "Create an installation site.": a directory from which
 // later installations start without diskettes.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -33,11 +34,12 @@ int GenInstallSite(TextMenu*, TextMenuItem*) {
     PostMsg("%s is the installation site setup was started from", site.c_str());
     return 0;
   }
-  CreateFile(site.c_str(), nullptr, "755", nullptr, nullptr);
-  CheckOwnDir(site.c_str());
-  SysCmd(CMD_CP, SC_WARN, "%s.tar.Z setup setup.hlp %s", PACKAGE_NAME, site.c_str());
-
   DisksLines lines = ReadWorkDisks();
+  CheckSources(pTmpDir, {PACKAGE_NAME ".tar.Z", "setup", "setup.hlp"});
+  for (const std::vector<std::string>& line : lines) CheckSources(pZantoInstallDir, line);
+
+  CreateFile(site.c_str(), nullptr, "755", nullptr, nullptr);
+  SysCmd(CMD_CP, SC_WARN, "%s.tar.Z setup setup.hlp %s", PACKAGE_NAME, site.c_str());
   for (const std::vector<std::string>& line : lines)
     for (const std::string& w : line)
       SysCmd(CMD_CP, SC_FATAL, "%s/%s %s", pZantoInstallDir, w.c_str(), site.c_str());
@@ -45,6 +47,27 @@ int GenInstallSite(TextMenu*, TextMenuItem*) {
   // Written last: a site without its marker is not one yet.
   WriteMarker(site.c_str(), "installation site");
   return 0;
+}
+
+// The program's own setup or setup.hlp, wherever it was started from.
+static bool IsProgramFile(const struct stat& st, const std::string& name) {
+  struct stat own;
+  if (!pToolPath || (name != "setup" && name != "setup.hlp")) return false;
+  std::string path = std::string(pToolPath) + "/" + name;
+  return stat(path.c_str(), &own) == 0 && own.st_dev == st.st_dev && own.st_ino == st.st_ino;
+}
+
+void CheckSources(const char* dir, const std::vector<std::string>& names) {
+  // Where others can write, only this user's own files are this run's.
+  bool shared = OthersCanWrite(dir);
+  for (const std::string& name : names) {
+    std::string path = std::string(dir) + "/" + name;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) continue;  // its copy reports it missing
+    if (IsProgramFile(st, name)) continue;
+    if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (!shared || st.st_uid == geteuid())) continue;
+    ErrorMsg(2, 1, "%s was not made by this run; nothing copied", path.c_str());
+  }
 }
 
 void WriteMarker(const char* dir, const char* text) {

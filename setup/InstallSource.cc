@@ -17,25 +17,11 @@ static const char kFloppy[] = "/floppy/floppy0";
 
 // A copy into a work directory that is missing, or is a file, would
 // overwrite one file with each piece in turn: stop before that. One left
-// in place must be our own directory, not a link planted to lead the
-// copies elsewhere.
+// in place must be as safe as a new one: root's, and no link or directory
+// on its way that someone else could redirect.
 static void MakeWorkDir(const char* path) {
-  if (mkdir(path, 0777) == 0) return;
-  int err = errno;
-  struct stat st;
-  if (err == EEXIST && lstat(path, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid())
-    return;
-  errno = err;
-  SysError("can't create directory %s", path);
-}
-
-// The help file is copied over whatever {work area}/setup.hlp is; the copy
-// would follow a link, or write through a hard link, to another file.
-static void CheckHelpTarget() {
-  struct stat st;
-  if (lstat("setup.hlp", &st) != 0) return;
-  if (S_ISREG(st.st_mode) && st.st_nlink == 1) return;
-  ErrorMsg(2, 1, "%s/setup.hlp is not a plain file; not copied over", pTmpDir);
+  if (mkdir(path, 0777) != 0 && errno != EEXIST) SysError("can't create directory %s", path);
+  RequireSafePath(path);
 }
 
 int InstallFromDiskette(TextMenu*, TextMenuItem*) {
@@ -49,10 +35,10 @@ int InstallFromDiskette(TextMenu*, TextMenuItem*) {
   if (!GetFileContent(kFloppy, "disks")) ErrorMsg(2, 1, "can't open file, /floppy/floppy0/disks\n");
   DisksLines lines = LoadDisksList("/floppy/floppy0/disks", false);
 
-  CheckHelpTarget();
+  MakeOwnFile(pTmpDir, "setup.hlp");
   SysCmd(CMD_CP, SC_FATAL, "/floppy/floppy0/setup.hlp .");
   DeleteFile(pTmpDir, "ZantoInstall");
-  MakeWorkDir("ZantoInstall");
+  MakeWorkDir(pZantoInstallDir);
 
   int number = 1;
   for (const std::vector<std::string>& names : lines) {

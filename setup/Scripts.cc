@@ -3,6 +3,7 @@
 #include "setup/Scripts.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -115,12 +116,46 @@ int WriteScript(const char* path, int level, const ScriptPart* text, const char*
   return ok;
 }
 
+// The wrapper text up to its driver directory; what follows is that
+// directory and the line that runs the file.
+static const char kWrapperHead[] =
+    "#! /usr/bin/sh\n\nTavrinFileSourceDir=`pwd`\nexport TavrinFileSourceDir\ncd ";
+
+bool IsDriverWrapper(const char* text) {
+  if (std::strncmp(text, kWrapperHead, sizeof kWrapperHead - 1) != 0) return false;
+  const char* cd = text + sizeof kWrapperHead - 1;
+  const char* run = std::strchr(cd, '\n');
+  if (!run || run == cd) return false;
+  const char* end = std::strchr(++run, '\n');
+  return end && end[1] == '\0' && end - run > 3 && std::strncmp(end - 3, " $*", 3) == 0;
+}
+
+// A wrapper goes only where no command stands, or over a wrapper that an
+// earlier installation of this driver wrote: never over a system command.
+static bool MayReplaceWithWrapper(const char* path) {
+  struct stat st;
+  if (lstat(path, &st) != 0) return errno == ENOENT;
+  if (!S_ISREG(st.st_mode) || st.st_size >= 4096) return false;
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  char text[4096];
+  ssize_t n = read(fd, text, sizeof text - 1);
+  close(fd);
+  if (n < 0) return false;
+  text[n] = '\0';
+  return static_cast<size_t>(n) == std::strlen(text) && IsDriverWrapper(text);
+}
+
 void GenSimpleScript(const char* file, const char* wrapper) {
   if (!IsPlainFileName(wrapper)) {
     std::fprintf(stderr, BAD_WRAPPER_MSG, wrapper ? wrapper : "");
     return;
   }
   std::string path = std::string("/usr/bin/") + wrapper;
+  if (!MayReplaceWithWrapper(path.c_str())) {
+    std::fprintf(stderr, "ERROR: %s exists and is not a wrapper of this driver\n", path.c_str());
+    return;
+  }
   if (!WriteScript(path.c_str(), 1, WrapperText, AppDir, file)) return;
   SysCmd(CMD_CHMOD, SC_QUIET, "755 /usr/bin/%s", wrapper);
 }

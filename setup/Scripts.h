@@ -37,6 +37,10 @@ int WriteScript(const char* path, int level, const ScriptPart* text, const char*
 // directory, and makes it executable.
 void GenSimpleScript(const char* file, const char* wrapper);
 
+// True for the text of a wrapper that GenSimpleScript writes, whatever
+// its driver directory and file.
+bool IsDriverWrapper(const char* text);
+
 // The report for a "bat" value that would leave /usr/bin; the wrapper is
 // then skipped.
 #define BAD_WRAPPER_MSG "ERROR: wrapper name is not a plain file name, /usr/bin/%s\n"

@@ -1,4 +1,5 @@
 // setup: start-up, work area, install source, clean-up.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,6 +56,8 @@ static std::string AbsoluteDir(const std::string& dir, const char* typed) {
 int main(int argc, char** argv) {
   // A caller may start the program without even a name.
   const char* self = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : "setup";
+  // What root creates is not for others to write, whatever the caller's mask.
+  umask(022);
   pLogPath = pTmpDir;
   pToolPath = GetToolPath(self);
   my_name = SaveStr("%s", StripPath(self));
@@ -78,6 +81,9 @@ int main(int argc, char** argv) {
     pTmpDir = SaveStr_(area.c_str());
     pZantoInstallDir = SaveStr("%s/ZantoInstall", pTmpDir);
   }
+
+  // Root removes, creates and copies under the work area from here on.
+  RequireSafePath(pTmpDir);
 
   int64_t freeBytes = 0;
   if (GetDiskSpace(pTmpDir, &freeBytes) && freeBytes < kMinFreeBytes) {

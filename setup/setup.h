@@ -52,10 +52,32 @@ int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarl
 void GenZFile();
 void ChangeDir(const char* dir);  // ends the program when it cannot
 DisksLines ReadWorkDisks();       // the work directory's "disks", or the end
-// Ends the program unless path is a real directory (not a link) owned by
-// the user this program runs as: root's writes must not follow a link
-// planted under a base that others may write to.
-void CheckOwnDir(const char* path);
+// Ends the program unless every file that a new site or diskette would
+// receive from dir is one this run made or the program's own: a file
+// planted in a work area that others can write to is never passed on.
+void CheckSources(const char* dir, const std::vector<std::string>& names);
+
+// The package list pkg/pkg.list: a file name, then keyword and value pairs.
+#define PKG_KEYWORDS ",mode,bat,owner,group,"
+struct PkgLine {
+  std::string File;
+  std::vector<std::string> Words;  // the file name, then the pairs
+  std::vector<char> Cut;           // 1 where the tokenizer cut the word
+};
+// The keyword's place in PKG_KEYWORDS, 0 for any other word.
+int PkgKeyword(const std::string& word);
+// True for an octal or symbolic mode as chmod reads it.
+bool IsChmodMode(const char* mode);
+// Takes one line apart into *out; null, or why the line is refused.
+// complete: the line's end was read (it was not cut at the read's limit).
+const char* PkgLineError(const char* line, bool complete, PkgLine* out);
+// The work directory's pkg/pkg.list, every line checked and every named
+// file present in pkg/; a refused line ends the program naming it.
+std::vector<PkgLine> LoadPkgList();
+// Checks what tar unpacked before anything is installed from it: only
+// files and directories, the work directory and pkg/ root's alone, every
+// entry root's (given to root when the archive had other owners).
+void CheckUnpacked();
 // Writes the install-source marker "installfrom" in dir; a failure is
 // reported and the run goes on.
 void WriteMarker(const char* dir, const char* text);

@@ -27,6 +27,30 @@ void ReportOpenFailure(const char* path, int level) {
 
 bool Fits(int n, size_t size) { return n >= 0 && static_cast<size_t>(n) < size; }
 
+// Input comes from media and host files that others may have made: a FIFO
+// or a device would block the run or feed it without end, so only a
+// regular file is read, and opening never waits.
+int OpenRegular(const char* path) {
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+FILE* OpenRegularStream(const char* path) {
+  int fd = OpenRegular(path);
+  if (fd < 0) return nullptr;
+  FILE* f = fdopen(fd, "r");
+  if (!f) close(fd);
+  return f;
+}
+
 }  // namespace
 
 FILE* OpenFile(FILE* stream, const char* path, const char* mode, int level) {
@@ -61,7 +85,8 @@ FILE* OpenFileF(FILE* stream, const char* mode, int level, const char* fmt, ...)
 
 uint8_t OpenInputFile(const char* path, int level) {
   if (!path) path = "";
-  pIn = OpenFile(pIn, path, "rt", 0);
+  CloseInputFile();
+  pIn = OpenRegularStream(path);
   if (pIn) return 1;
   ErrorMsg(level, 0, "can't open file, %s", path);
   LineBuf[0] = '\0';
@@ -125,7 +150,7 @@ int GetFileContent(const char* dir, const char* name) {
   memcpy(LineBuf, path, strlen(path) + 1);
   if (!Fits(n, sizeof path)) return 0;  // a cut path would name another file
 
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  int fd = OpenRegular(path);
   if (fd < 0) return 0;
   size_t got = 0;
   const size_t want = sizeof LineBuf - 1;
@@ -154,8 +179,11 @@ int GetFileContent(const char* dir, const char* name) {
 
 char* FileSearch(const char* path, const char* text, int level) {
   static char found[512];
-  FILE* f = OpenFile(nullptr, path, "rt", level);
-  if (!f) return nullptr;
+  FILE* f = OpenRegularStream(path ? path : "");
+  if (!f) {
+    ReportOpenFailure(path ? path : "", level);
+    return nullptr;
+  }
   while (fgets(found, kPiece, f)) {
     if (!text || strstr(found, text)) {
       fclose(f);

@@ -1,5 +1,6 @@
 // Directory listings and existence tests, the environment, the program's
 // own directory and the host name.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "MemMgr/MemMgr.h"
 #include "utils/utils.h"
@@ -29,6 +31,42 @@ void DirPart(char* path) {
   } else {
     *slash = '\0';
   }
+}
+
+// A bare name was found by the shell along PATH, never in the current
+// directory (where anyone may have put a program of that name): the first
+// PATH entry holding an executable file of that name, made absolute.
+bool FoundOnPath(const char* name, char* out, size_t size) {
+  const char* path = getenv("PATH");
+  if (!path) return false;
+  for (const char* p = path;; ++p) {
+    const char* end = strchr(p, ':');
+    size_t len = end ? static_cast<size_t>(end - p) : strlen(p);
+    // An empty entry is the current directory; relative entries are
+    // taken from it, as the shell did.
+    std::string file;
+    if (len == 0 || p[0] != '/') {
+      char cwd[PATH_MAX];
+      if (!getcwd(cwd, sizeof cwd)) cwd[0] = '\0';
+      file.append(cwd).append("/");
+    }
+    file.append(p, len).append("/").append(name);
+    struct stat st;
+    if (stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(file.c_str(), X_OK) == 0 &&
+        file.size() < size) {
+      memcpy(out, file.c_str(), file.size() + 1);
+      return true;
+    }
+    if (!end) return false;
+    p = end;
+  }
+}
+
+bool RunningProgram(char* out, size_t size) {
+  ssize_t n = readlink("/proc/self/exe", out, size - 1);
+  if (n <= 0 || out[0] != '/') return false;
+  out[n] = '\0';
+  return true;
 }
 
 }  // namespace
@@ -126,9 +164,12 @@ char* GetToolPath(const char* argv0) {
   char path[PATH_MAX + 512];
   if (argv0[0] == '/') {
     snprintf(path, sizeof path, "%s", argv0);
+  } else if (!strchr(argv0, '/') &&
+             (FoundOnPath(argv0, path, sizeof path) || RunningProgram(path, sizeof path))) {
+    // found where the shell found it, or (started some other way) where
+    // the running program is
   } else {
-    // Started by a relative name: the directory is taken from the current
-    // one; PATH is not searched.
+    // A relative name with a '/' is taken from the current directory.
     if (!getcwd(path, PATH_MAX)) strcpy(path, ".");
     size_t len = strlen(path);
     snprintf(path + len, sizeof path - len, "/%s", argv0);

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -8,6 +9,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -63,7 +66,21 @@ TEST(Files, ListingsFindFileToolPathAndEnvironment) {
   const std::string cwd = std::filesystem::current_path().string();
   EXPECT_EQ(Take(GetToolPath("./setup")), cwd + "/.");
   EXPECT_EQ(Take(GetToolPath("bin/setup")), cwd + "/bin");
-  EXPECT_EQ(Take(GetToolPath("setup")), cwd);  // found through PATH: still the current directory
+  // A bare name is where the shell found it along PATH, never the current
+  // directory; a relative PATH entry counts from the current directory.
+  dir.Write("setup", "");
+  std::filesystem::create_directory(dir / "bin");
+  dir.Write("bin/setup", "");
+  ASSERT_EQ(chmod((dir / "bin/setup").c_str(), 0755), 0);
+  const std::string path = std::getenv("PATH");
+  for (const auto& [entries, want] : std::vector<std::pair<std::string, std::string>>{
+           {"/nonexistent:bin:/usr/bin", cwd + "/bin"},
+           {":/usr/bin", std::filesystem::canonical("/proc/self/exe").parent_path().string()},
+           {"/nonexistent", std::filesystem::canonical("/proc/self/exe").parent_path().string()}}) {
+    setenv("PATH", entries.c_str(), 1);
+    EXPECT_EQ(Take(GetToolPath("setup")), want) << entries;
+  }
+  setenv("PATH", path.c_str(), 1);
   ASSERT_EQ(chdir(old), 0);
   EXPECT_EQ(Take(GetToolPath("/setup")), "/");
   EXPECT_EQ(Take(GetToolPath("/usr/local/bin/setup")), "/usr/local/bin");

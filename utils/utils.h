@@ -8,6 +8,7 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -124,3 +125,25 @@ char* GetDirFileList(const char* dir);
 char* GetEnv(const char* name);
 char* GetToolPath(const char* argv0);
 char* GetHostname();
+
+// ---- Paths root can trust ----
+// True when no user other than root and `trusted` can change where path
+// leads: every existing component is a directory or a link owned by one
+// of them, and no directory on the way (links followed) lets others
+// replace its entries. Components that do not exist yet pass; ask again
+// once they are made. Otherwise *bad names the component and *why says
+// what is wrong with it.
+bool SafePath(const char* path, uid_t trusted, std::string* bad, std::string* why);
+// Ends the run with an "ERROR: " naming the component when SafePath
+// refuses path for this user.
+void RequireSafePath(const char* path);
+// True when users other than root may write to dir (or it cannot be
+// looked at).
+bool OthersCanWrite(const char* dir);
+// True for a regular file of this user with one link: one that this user
+// made, not one that someone else planted or linked.
+bool IsOwnFile(const char* path);
+// When others can write to dir, whatever stands at dir/name goes and a
+// new empty file of this user takes its place (created exclusively, no
+// link followed), so that a command writing there writes into it.
+void MakeOwnFile(const char* dir, const char* name);

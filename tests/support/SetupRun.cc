@@ -75,6 +75,7 @@ void SetupRun::Site(const std::string& dir, const std::string& disks,
 
 // The sample package with fixed file modes, so that the results do not
 // depend on the checkout; its set-up program also records where it ran.
+// tree.sh, when given, changes tree/ and the tar options before packing.
 // $1: the source tree, $2: the number of pieces.
 const char kPackageScript[] = R"sh(set -e
 mkdir -p tree/pkg site
@@ -82,15 +83,19 @@ cp "$1"/sample/pkg/* tree/pkg/
 for f in tree/pkg/*; do if [ -x "$f" ]; then chmod 755 "$f"; else chmod 644 "$f"; fi; done
 echo 'echo "cwd $(pwd)" >>"$dir/setup7315.ran"' >>tree/pkg/setup7315
 if [ -f pkg.list ]; then cp pkg.list tree/pkg/; fi
-tar -C tree --owner=0 --group=0 -cf SolarisTavrin7315.tar pkg
+owner="--owner=0 --group=0" members=pkg
+if [ -f tree.sh ]; then . ./tree.sh; fi
+tar -C tree $owner -cf SolarisTavrin7315.tar $members
 compress -f SolarisTavrin7315.tar
 split -n "$2" --numeric-suffixes=1 -a 1 SolarisTavrin7315.tar.Z site/pkg_tar.z
 rm SolarisTavrin7315.tar.Z
 cp bin/setup bin/setup.hlp site/
 )sh";
 
-void SetupRun::PackageSite(int pieces, const std::string& pkgList, const std::string& disks) const {
+void SetupRun::PackageSite(int pieces, const std::string& pkgList, const std::string& disks,
+                           const std::string& tree) const {
   if (!pkgList.empty()) Put("pkg.list", pkgList);
+  if (!tree.empty()) Put("tree.sh", tree);
   Put("package.sh", kPackageScript);
   System("cd '" + Host("") + "' && sh package.sh " SETUP_SOURCE_DIR " " + std::to_string(pieces));
   Put("site/disks", disks);

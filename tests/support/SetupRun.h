@@ -41,9 +41,12 @@ class SetupRun {
             const std::optional<std::string>& marker = "installation site") const;
   // The sample package in `pieces` pieces /h/site/pkg_tar.z1... with the
   // installer, its help file and the list; a non-empty pkgList replaces
-  // the package's own.
+  // the package's own. tree, a shell script run in /h before packing, may
+  // change tree/pkg and set $owner (tar's owner options, root's by
+  // default) and $members (what is packed from tree/, "pkg" by default).
   void PackageSite(int pieces = 2, const std::string& pkgList = "",
-                   const std::string& disks = "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n") const;
+                   const std::string& disks = "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n",
+                   const std::string& tree = "") const;
 
   // Runs the shell script in the copy (umask 022, from cwd). Its PATH
   // starts with /h/bin, df reports plenty of space, the drive is
