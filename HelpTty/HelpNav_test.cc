@@ -56,10 +56,10 @@ std::string Scripted(const TempDir& dir, const std::string& help, const std::str
   return ReadFile(dir.File("out"));
 }
 
-// The title is centred by the width of the title the menu had when it
-// started; the help menu keeps that width while its title changes.
-std::string TitleBlock(const std::string& title, size_t w) {
-  return "\f\n" + std::string((80 - w) / 2, ' ') + title + "\n\n";
+// Every screen is centred by its own title, also when the help menu
+// changes it from screen to screen.
+std::string TitleBlock(const std::string& title) {
+  return "\f\n" + std::string((80 - title.size()) / 2, ' ') + title + "\n\n";
 }
 
 std::string Row(const std::vector<std::string>& cells) {
@@ -68,17 +68,17 @@ std::string Row(const std::vector<std::string>& cells) {
   return row;
 }
 
-const std::string kOuter = TitleBlock("Help Test", 9) + " 1) Change help file \n\n" +
+const std::string kOuter = TitleBlock("Help Test") + " 1) Change help file \n\n" +
                            " 2) Remove help file \n\n q) Quit \n\nEnter option or h for help: ";
 
 // One help screen: the page, the links (three at most here) in columns,
 // an empty line, the three keys and the prompt.
-std::string Help(size_t width, const std::string& title, const std::string& page,
+std::string Help(const std::string& title, const std::string& page,
                  const std::vector<std::string>& links = {}) {
   std::vector<std::string> cells;
   for (const std::string& l : links)
     cells.push_back(" " + std::to_string(cells.size() + 1) + ") " + l);
-  return TitleBlock(title, width) + page + " \n\n" + Row(cells) + (links.empty() ? "\n" : "\n\n") +
+  return TitleBlock(title) + page + " \n\n" + Row(cells) + (links.empty() ? "\n" : "\n\n") +
          Row({" e) Exit Help", " c) Contents", " b) Back"}) + "\n\nEnter option: ";
 }
 
@@ -91,10 +91,10 @@ const std::string kChain =
     "@screen one\n@title One\nScreen one, see {two|Second}.\n"
     "@screen two\n@title Two\n{three|Third}\n"
     "@screen three\n@title Three\nLast.\n{#1|Home}\n";
-const std::string C = Help(8, "Contents", "Start here.\n", {"First"});
-const std::string S1 = Help(8, "One", "Screen one, see <Second>.\n", {"Second"});
-const std::string S2 = Help(8, "Two", "", {"Third"});
-const std::string S3 = Help(8, "Three", "Last.\n", {"Home"});
+const std::string C = Help("Contents", "Start here.\n", {"First"});
+const std::string S1 = Help("One", "Screen one, see <Second>.\n", {"Second"});
+const std::string S2 = Help("Two", "", {"Third"});
+const std::string S3 = Help("Three", "Last.\n", {"Home"});
 
 TEST(HelpNavigation, LinksBackContentsAndLongWalks) {
   TempDir dir;
@@ -110,7 +110,7 @@ TEST(HelpNavigation, LinksBackContentsAndLongWalks) {
             kOuter + C + S1 + S2 + S3 + C + S3 + S2 + kOuter);
 
   // Links to screens the file lacks do nothing, and take no step.
-  std::string c = Help(1, "C", "", {"D"}), d = Help(1, "D", "", {"Zero", "Far"});
+  std::string c = Help("C", "", {"D"}), d = Help("D", "", {"Zero", "Far"});
   EXPECT_EQ(
       Scripted(dir,
                HelpFile("@screen c\n@title C\n{d|D}\n@screen d\n@title D\n{#0|Zero}\n{#9|Far}\n"),
@@ -120,7 +120,7 @@ TEST(HelpNavigation, LinksBackContentsAndLongWalks) {
   // 99 forward steps are kept; the 100th link is ignored.
   std::string input = "h\n";
   for (int i = 0; i < 100; i++) input += "1\n";
-  std::string a = Help(1, "A", "", {"To B"}), b = Help(1, "B", "", {"To A"});
+  std::string a = Help("A", "", {"To B"}), b = Help("B", "", {"To A"});
   std::string expect = kOuter + a;
   for (int step = 1; step <= 99; step++) expect += step % 2 ? b : a;
   expect += b + a;  // Back still works
@@ -136,7 +136,7 @@ TEST(HelpOpening, ReloadsTheFileEachTime) {
   // contents. With the file gone, the message is shown and the help menu
   // runs with what it held.
   gNextHelp = HelpFile("@screen new\n@title New Contents\nChanged.\n");
-  std::string n = Help(12, "New Contents", "Changed.\n");
+  std::string n = Help("New Contents", "Changed.\n");
   EXPECT_EQ(Scripted(dir, HelpFile(kChain), "h\n1\ne\n1\nh\ne\n2\nh\n\ne\nq\n"),
             kOuter + C + S1 + kOuter + kOuter + n + kOuter + kOuter + OpenError(dir) + n + kOuter);
 

@@ -28,6 +28,8 @@ static const TextMenuItem kTopItems[] = {
     {"Text", TM_STRING | TM_HIDDEN, {"Text"}, nullptr, {0}, {0}, nullptr, 0, nullptr, -1, nullptr},
     {"Apply", TM_APPLY, {nullptr}, nullptr, {0}, {0}, Applied, 0, nullptr, -1, nullptr},
     {"Other", TM_CHOICE, {nullptr}, "a, b,c", {0}, {0}, nullptr, 0, "P1{0} N*{5}", -1, nullptr},
+    {"Sign", TM_CHOICE, {nullptr}, "a,b", {0}, {0}, nullptr, 0, "N-1{9}", -1, nullptr},
+    {"Flag", TM_ACTION, {nullptr}, nullptr, {0}, {0}, nullptr, 0, nullptr, -1, nullptr},
     {nullptr, 0, {nullptr}, nullptr, {0}, {0}, nullptr, 0, nullptr, 0, nullptr},
 };
 static const TextMenuItem kSubItems[] = {
@@ -71,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int map[TM_MAP_SIZE];
   InitMenu(&top, map);
   InitMenu(&sub, map);
+  // Mode's preset on Count outlives Count's default.
+  if (topItems[2].Value.Int != 7) abort();
 
   if (OpenInputFile(path, 0)) {
     LoadMenu(&top);
@@ -83,6 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ValidateMenu(&top, i);
     ProcessStateFormat(&top, i);
   }
+  // Only Sign's format touches Flag, and its list holds -1 alone.
+  if (topItems[8].Kind == TM_CHOICE &&
+      ((topItems[9].Kind & TM_DISABLED) != 0) != (topItems[8].Value.Int == -1))
+    abort();
   FreeMenu(&top);
   FreeMenu(&sub);
   return 0;

@@ -69,10 +69,14 @@ int TestFormatState(const char* list, int value) {
   const char* p = list;
   for (;;) {
     if (*p == '*') return 1;
-    if (IsDigit(*p) || (*p == '-' && IsDigit(p[1]))) {
+    // Only the first number can carry a sign; a negative one that does not
+    // match is passed over whole, so "-1" never matches 1.
+    bool negative = *p == '-' && IsDigit(p[1]);
+    if (IsDigit(*p) || negative) {
       long long n = strtoll(p, nullptr, 10);
       if (n == value) return 1;
     }
+    if (negative) p++;
     while (IsDigit(*p)) p++;
     while (*p && !IsDigit(*p)) p++;
     if (!*p) return 0;

@@ -5,11 +5,13 @@
 namespace {
 
 TEST(ItemStates, TestFormatState) {
-  // A star after the first position is passed over.
+  // A star after the first position is passed over. Only the first
+  // number carries a sign, and matches only with it; a later "-" separates.
   // clang-format off
   const struct { const char* list; int value; int want; } cases[] = {
       {"", 0, 0}, {nullptr, 0, 0}, {"*", -7, 1}, {"1/3", 3, 1}, {"1/3", 2, 0}, {"-2", -2, 1},
-      {"2*", 5, 0}, {"12", 1, 0}};
+      {"2*", 5, 0}, {"12", 1, 0}, {"-1", 1, 0}, {"-12", 12, 0}, {"-1/3", 3, 1}, {"-1/3", -1, 1},
+      {"-1/3", 1, 0}, {"1-2", 2, 1}, {"1-2", -2, 0}, {"-", 0, 0}};
   // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(TestFormatState(c.list, c.value), c.want) << (c.list ? c.list : "(none)") << c.value;
@@ -56,6 +58,27 @@ TEST(ItemStates, DisableHideAndPreset) {
   ProcessStateFormat(&menu, 3);
   EXPECT_EQ(state(), "N- N- -H 2/-1");
   FreeMenu(&menu);
+}
+
+TEST(ItemStates, PresetsHoldOnTheFirstScreen) {
+  // The preset item comes after the choice: its default must not undo
+  // the preset, nor may a later choice's default undo one made on it.
+  TextMenuItem items[] = {Choice("Switch", szNoYes, 1, "S1{1.2} S1{2.1}"),
+                          Entry("Level", TM_INT, "Level", nullptr),
+                          Choice("Log", szDisabledEnabled, 0, "N1{3}"), Item("Rotate", TM_ACTION),
+                          End()};
+  items[1].Default.Int = 5;
+  TextMenu menu = Menu("S", items, TMF_NORETURN | TMF_COMPACT, 3);
+  EXPECT_EQ(Draw(&menu),
+            " 1) Switch  [2. Yes]\n"
+            " 2) Level . [2]\n"
+            " 3) Log ... [2. enabled]\n"
+            "    Rotate \n"
+            "Enter option: [[4]]");
+  int map[TM_MAP_SIZE];
+  InitMenu(&menu, map);
+  EXPECT_EQ(items[1].SavedValue, 5);
+  EXPECT_EQ(map[4], 3);  // the disabled item keeps its number
 }
 
 TEST(ItemStates, NestedFormatKeepsTheOuterScan) {

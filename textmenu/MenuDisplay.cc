@@ -53,7 +53,9 @@ TextMenuItem* PrintMenuBarItem(TextMenuItem* header, int kind, int* index, int* 
       x = 0;
     }
     int pad = width - 5 - n;
-    bool numbered = NextNumber(number);
+    // Text and blank cells take no number, as the selection map has none
+    // for them.
+    bool numbered = textmenu::TakesNumber(cur->Kind) && NextNumber(number);
     if (cur->Kind > 512) continue;
     if (!numbered)
       printf("    %s%*s", name, pad < 0 ? 0 : pad, " ");
@@ -131,10 +133,12 @@ int PrintMenu(TextMenu* menu, int nameLen, int titleLen) {
     const char* name = item->pName;
     if (kind == TM_SUBMENU) {
       TextMenu* sub = ValidateMenu(menu, i);
-      if (sub)
+      if (!sub)
+        visible = false;
+      else if (numbered)
         printf("%2i) %s ", number, Txt(sub->pTitle));
       else
-        visible = false;
+        printf("%*s  %s ", 2, " ", Txt(sub->pTitle));
     } else if (kind == TM_BAR || kind == TM_TEXTBAR) {
       item = PrintMenuBarItem(item, kind, &i, &number);
     } else if (kind == TM_TEXT) {

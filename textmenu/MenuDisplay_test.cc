@@ -41,10 +41,11 @@ TEST(MenuDisplay, HiddenDisabledAndValues) {
   // title, 9 has none and no line; the blank item shows the count so far.
   TextMenuItem items[] = {
       Item("Plain text", TM_TEXT), Item("First", TM_ACTION), Item("Secret", TM_ACTION | TM_HIDDEN),
-      Choice("Mode", "No,Yes", 1), Entry("Name", TM_NAME, "Name", nullptr),
+      Choice("Mode", szNoYes, 1), Entry("Name", TM_NAME, "Name", nullptr),
       Entry("Copies", TM_INT, "Copies", nullptr), Entry("Scale", TM_FLOAT, "Scale", nullptr),
       Entry("Offset", TM_FLOAT | TM_DISABLED, "Offset", nullptr), Item("Options", TM_SUBMENU),
-      Item("Gone", TM_SUBMENU), Item("~q Quit", TM_EXIT), Item("Spare", TM_BLANK), End()};
+      Item("Gone", TM_SUBMENU), Item("~q Quit", TM_EXIT), Item("Spare", TM_BLANK),
+      Choice("Log", szDisabledEnabled, 0), End()};
   items[4].Default.Text = "lp1";
   items[5].Default.Int = 42;
   items[6].Default.Float = 1.5f;
@@ -62,7 +63,8 @@ TEST(MenuDisplay, HiddenDisabledAndValues) {
             " 8) Printer options \n"
             " q) Quit \n"
             "10) Spare \n"
-            "Enter option or <Return> to exit: [[10]]");
+            "11) Log ....... [1. disabled]\n"
+            "Enter option or <Return> to exit: [[11]]");
 }
 
 TEST(MenuDisplay, BarsInColumns) {
@@ -90,11 +92,16 @@ TEST(MenuDisplay, BarsInColumns) {
                                End()};
   TextMenuItem textItems[] = {Bar(TM_TEXTBAR, 2), Item("one", TM_TEXT), Item("two", TM_TEXT),
                               Item("Go", TM_ACTION), End()};
+  // Text and blank cells of a bar show no number and use none up.
+  TextMenuItem unnumbered[] = {Bar(TM_BAR, 3), Item("A", TM_ACTION), Item("Note", TM_TEXT),
+                               Item("", TM_BLANK), Item("Bee", TM_ACTION), End()};
   const std::pair<TextMenuItem*, std::string> screens[] = {
       {longItems, " 1) First link" + pad(11) + "\n 2) A rather long link name! \n 3) Next" +
                       pad(17) + "\nEnter option: [[3]]"},
       {longLetter, " z) A very long letter item name here" + pad(14) + "\n\nEnter option: [[1]]"},
-      {textItems, "\n\n\n 1) Go \nEnter option: [[1]]"}};
+      {textItems, "\n\n\n 1) Go \nEnter option: [[1]]"},
+      {unnumbered, " 1) A" + pad(20) + "    Note" + pad(17) + "    " + pad(21) + "\n 2) Bee" +
+                       pad(18) + "\nEnter option: [[2]]"}};
   for (const auto& [list, screen] : screens) {
     menu = Menu("Help", list, TMF_NORETURN | TMF_COMPACT, 3);
     EXPECT_EQ(Draw(&menu), screen);
@@ -102,12 +109,17 @@ TEST(MenuDisplay, BarsInColumns) {
 }
 
 TEST(MenuDisplay, NumbersStopAtTheMapSize) {
+  static TextMenuItem subItems[] = {End()};
+  static TextMenu sub = Menu("Sub", subItems, 0);
   std::vector<std::string> names(100);
   std::vector<TextMenuItem> items(101);  // the last one ends the list
   for (int i = 0; i < 100; i++)
     items[i] = Item((names[i] = "I" + std::to_string(i + 1)).c_str(), TM_ACTION);
+  // Past 98 a sub-menu item too goes without a number.
+  items[98].Kind = TM_SUBMENU;
+  items[98].Value.Menu = &sub;
   TextMenu menu = Menu("Many", items.data(), TMF_NORETURN | TMF_COMPACT, 3);
-  EXPECT_NE(Draw(&menu).find("98) I98 \n    I99 \n    I100 \nEnter option: [[98]]"),
+  EXPECT_NE(Draw(&menu).find("98) I98 \n    Sub \n    I100 \nEnter option: [[98]]"),
             std::string::npos);
   int map[TM_MAP_SIZE];
   InitMenu(&menu, map);

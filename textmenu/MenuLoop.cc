@@ -16,6 +16,8 @@ using textmenu::Txt;
 
 uint8_t flExitTextMenu = 0;
 TextMenuItem BlankTaskItem = {"", TM_BLANK, {nullptr}, nullptr, {0}, {3}, nullptr, 0, nullptr, 0, nullptr};
+const char szDisabledEnabled[] = "disabled,enabled";
+const char szNoYes[] = "No,Yes";
 
 static const char kStoreRule[] = "/A(1,255)+-+_+/";
 
@@ -42,7 +44,6 @@ int InitMenu(TextMenu* menu, int* selMap) {
       case TM_CHOICE:
         item->PromptCnt.Cnt = CountChoices(item->pList);
         item->Value = item->Default;
-        ProcessStateFormat(menu, i);
         break;
       case TM_NAME:
       case TM_STRING:
@@ -55,8 +56,13 @@ int InitMenu(TextMenu* menu, int* selMap) {
       default:
         break;
     }
-    if (textmenu::TakesNumber(item->Kind) && slot <= TM_MAX_NUMBER) selMap[slot++] = i;
   }
+  // Formats only once every item holds its default: a later default must
+  // not undo a preset. The numbers follow, as the formats leave the kinds.
+  for (int i = 0; menu->pItems && menu->pItems[i].pName; i++)
+    if (textmenu::BaseKind(menu->pItems[i].Kind) == TM_CHOICE) ProcessStateFormat(menu, i);
+  for (int i = 0; menu->pItems && menu->pItems[i].pName; i++)
+    if (textmenu::TakesNumber(menu->pItems[i].Kind) && slot <= TM_MAX_NUMBER) selMap[slot++] = i;
   selMap[slot] = -1;
   return longest;
 }
@@ -268,9 +274,10 @@ int RunMenu(TextMenu* menu, const char* settings, uint8_t interactive) {
     if (menu->ApplyFn) menu->ApplyFn(menu);
     return 0;
   }
-  int titleWidth = TitleWidth(menu->pTitle);
   for (;;) {
-    int count = PrintMenu(menu, longest, titleWidth);
+    // Measured at every draw: a handler may retitle the menu (each help
+    // screen has a title of its own).
+    int count = PrintMenu(menu, longest, TitleWidth(menu->pTitle));
     ReadAnswer();
     if (LineBuf[0] == '\0' && !(menu->Flags & TMF_NORETURN)) {
       if (Leave(menu, changed)) return 0;

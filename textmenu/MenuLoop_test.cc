@@ -61,6 +61,18 @@ TEST(MenuLoop, SelectionByNumberAndLetter) {
             std::string::npos);
 }
 
+TEST(MenuLoop, BarNumbersSelectTheItemShown) {
+  // The text and blank cells before B take no number: B shows 2, and 2
+  // runs B; 3 is the letter item's number and selects nothing.
+  TextMenuItem items[] = {Bar(TM_BAR, 3), Item("A", TM_ACTION, MARK("A")), Item("Note", TM_TEXT),
+                          Item("", TM_BLANK), Item("B", TM_ACTION, MARK("B")),
+                          Item("~q Quit", TM_EXIT, MARK("q")), End()};
+  TextMenu menu = Menu("Bar", items, TMF_NORETURN | TMF_COMPACT);
+  ScriptedRun r = RunOn(&menu, "2\n3\nq\n");
+  EXPECT_EQ(Count(r.out, " 2) B "), 3);
+  EXPECT_EQ(Markers(r.out), "B q");
+}
+
 TEST(MenuLoop, EndOfInputIsFatalAndLongLinesAreDropped) {
   TextMenuItem items[] = {End()};
   TextMenu menu = Menu("Empty", items, TMF_NORETURN);

@@ -81,6 +81,10 @@ struct TextMenu {
 extern uint8_t flExitTextMenu;
 extern TextMenuItem BlankTaskItem;
 
+// Stock choice lists for menu tables.
+extern const char szDisabledEnabled[];  // "disabled,enabled"
+extern const char szNoYes[];            // "No,Yes"
+
 // Selection map: entry 0 unused, entries 1..n hold the indexes of the
 // numbered items, then -1. At most 98 items get a number.
 #define TM_MAP_SIZE 100
