@@ -115,8 +115,10 @@ void LoadDisplay() {
         uint16_t target = static_cast<uint16_t>(c[i + 1] << 8 | c[i + 2]);
         size_t e = RunEnd(c, i + 3, len);
         char* name = page.Save(c + i + 3, e - i - 3);
-        // Links beyond the item slots are not offered.
-        if (JmpAdrI < HELP_MAX_LINKS) {
+        // Links beyond the item slots are not offered; the page then names
+        // them, wherever they stand.
+        const bool offered = JmpAdrI < HELP_MAX_LINKS;
+        if (offered) {
           JmpAdr[JmpAdrI] = target;
           TextMenuItem& item = HelpMenuItems[2 + JmpAdrI];
           item.pName = name;
@@ -127,7 +129,7 @@ void LoadDisplay() {
         }
         i = e;
         // A link alone on its line is only an option and takes the break.
-        if (page.LineEmpty && e + 1 < len && c[e + 1] == HLP_NEWLINE)
+        if (offered && page.LineEmpty && e + 1 < len && c[e + 1] == HLP_NEWLINE)
           i = e + 1;
         else
           page.PutLinkName(name);

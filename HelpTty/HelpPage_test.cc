@@ -105,17 +105,21 @@ TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
   EXPECT_STREQ(HelpMenu.pTitle, "cut title");
 
   // More than 42 links: the rest are not offered, and the keys still
-  // close the list.
-  std::string many;
+  // close the list. Those alone on their lines are named in the page, and
+  // their line breaks stay.
+  std::string many, alone;
   std::vector<std::string> offered;
   for (int i = 0; i < 45; i++) {
     many += Bytes({4, 0, 1}) + "L" + std::to_string(i) + Bytes({1});
+    alone += Bytes({4, 0, 1}) + "L" + std::to_string(i) + Bytes({1, 6});
     if (i < HELP_MAX_LINKS) offered.push_back("L" + std::to_string(i));
   }
   Show(RawHelpFile({many}));
   EXPECT_EQ(JmpAdrI, HELP_MAX_LINKS);
   EXPECT_EQ(Items(), Menu(HelpPageBuf, offered));
   EXPECT_NE(strstr(HelpPageBuf, "<L44>"), nullptr);
+  Show(RawHelpFile({alone + "end"}));
+  EXPECT_EQ(Items(), Menu("<L42>\n<L43>\n<L44>\nend", offered));
 
   // Page text and strings are cut at their buffers' ends.
   Show(RawHelpFile({std::string(40000, 'p')}));
