@@ -69,9 +69,11 @@ int GetDirName(const char* const* info, const char* defaultDir, bool lookForEarl
     std::printf("\nPress <Return> or enter the new installation directory [%s]: ", Name);
     std::fflush(stdout);
     ReadAnswer();
-    LineBuf[std::strcspn(LineBuf, "\r")] = '\0';  // a typed CR is no part of a path
     if (!LineBuf[0]) return PromptYN("Do you want to use %s", Name);
-    // Refused entries leave Name as it was; a longer one is never cut.
+    // A CR typed behind a path is no part of it; a lone CR is an answer,
+    // just not a full path. Refused entries leave Name as it was; a longer
+    // one is never cut.
+    if (LineBuf[0] == '/') LineBuf[std::strcspn(LineBuf, "\r")] = '\0';
     if (LineBuf[0] != '/' || std::strlen(LineBuf) >= sizeof Name) {
       PostMsg(FULL_PATH_MSG);
       continue;
