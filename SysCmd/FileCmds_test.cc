@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "SysCmd/SysCmdFixture.h"
 
 namespace {
@@ -36,6 +38,35 @@ TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
   ASSERT_EQ(gShellLines.size(), 5u);  // mkdir, touch, chmod, chown, chgrp
   EXPECT_EQ(gShellLines[3], "/usr/bin/chown  lp " + dir + "/f" + Redir());
   EXPECT_EQ(gShellLines[4], "/usr/bin/chgrp  lp " + dir + "/f" + Redir());
+}
+
+TEST_F(FileCmdsTest, DeleteFileNeverRemovesTheRoot) {
+  // Recorded only, and rm looked for where there is none: should a case
+  // slip through, nothing is removed.
+  gShellRuns = false;
+  ComList[CMD_RM_RF].pPath = "/nonexistent/bin";
+  StartLog();
+  const std::string link = scratch_.Sub("rootlink");
+  ASSERT_EQ(symlink("/", link.c_str()), 0);
+  // Each spelling names an existing entry, the root directory.
+  // clang-format off
+  const struct { std::string path; const char* name; } roots[] = {
+      {"/", nullptr}, {"/", ""}, {"//", nullptr}, {"/.", nullptr}, {"/..", nullptr},
+      {"/tmp/..", nullptr}, {"/", "."}, {"/tmp", ".."}, {link + "/", nullptr}, {link, "."},
+  };
+  // clang-format on
+  for (const auto& r : roots) {
+    const std::string target = r.path + (r.name && *r.name ? "/" + std::string(r.name) : "");
+    ASSERT_EQ(FindFile(r.path.c_str(), r.name), 1) << target;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Out([&] { DeleteFile(r.path.c_str(), r.name); }), "") << target;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: not removing the root directory, " + target + "\n");
+  }
+  EXPECT_EQ(gShellLines, Lines{});
+  // The link itself is only a link.
+  Out([&] { DeleteFile(link.c_str(), nullptr); });
+  EXPECT_EQ(gShellLines, Lines{Prefix(CMD_RM_RF) + link + Redir()});
 }
 
 TEST_F(FileCmdsTest, UserNameComesFromWhoami) {
