@@ -47,21 +47,23 @@ int Count(const std::string& text, const std::string& part) {
 TEST(DirDialog, AnswersOtherThanAFullPathAreRefused) {
   // A refused answer costs one more line, and the default stays; a CR
   // behind a path is cut off.
+  // clang-format off
   const struct { const char* input; int refused; const char* end; } cases[] = {
       {"opt\n\n\nn\n", 1, "[[0 /opt]]"},
       {"/export/opt\r\n\ny\n", 0, "[[1 /export/opt]]"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::string out = Dialogue(c.input);
     EXPECT_EQ(Count(out, kRefused), c.refused) << c.input;
     EXPECT_EQ(out.substr(out.rfind("[[")), c.end) << c.input;
   }
   // A lone CR is not an empty answer: it is refused like "opt".
-  EXPECT_EQ(Dialogue("\r\n\n\ny\n"),
-            "\nWhere to?\n\nPress <Return> or enter the new installation directory [/opt]: " +
-                kRefused +
-                "\nPress <Return> or enter the new installation directory [/opt]: "
-                "Do you want to use /opt? [y/n] [[1 /opt]]");
+  EXPECT_EQ(
+      Dialogue("\r\n\n\ny\n"),
+      "\nWhere to?\n\nPress <Return> or enter the new installation directory [/opt]: " + kRefused +
+          "\nPress <Return> or enter the new installation directory [/opt]: "
+          "Do you want to use /opt? [y/n] [[1 /opt]]");
 }
 
 }  // namespace
