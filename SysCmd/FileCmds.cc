@@ -12,7 +12,13 @@
 
 void CreateFile(const char* path, const char* name, const char* mode, const char* owner,
                 const char* group) {
-  if (!FindFile(path, "")) SysCmd(CMD_MKDIR, SC_FATAL, "%s", path);
+  // Root's mkdir -p, touch and chmod follow links: every component must
+  // be one that no other user can redirect, also the ones mkdir just made.
+  RequireSafePath(path);
+  if (!FindFile(path, "")) {
+    SysCmd(CMD_MKDIR, SC_FATAL, "%s", path);
+    RequireSafePath(path);
+  }
   const bool named = name && *name;
   std::string target = path;
   if (named) target = target + "/" + name;

@@ -19,10 +19,15 @@ namespace {
 
 bool gForeignOwner;  // an entry that is not root's, seen by the walk
 
-int CheckEntry(const char* path, const struct stat* st, int, struct FTW*) {
-  if (!S_ISREG(st->st_mode) && !S_ISDIR(st->st_mode))
-    ErrorMsg(2, 1, "the package holds %s, which is neither a file nor a directory", path);
+int NoteOwner(const char*, const struct stat* st, int, struct FTW*) {
   if (st->st_uid != 0 || st->st_gid != 0) gForeignOwner = true;
+  return 0;
+}
+
+// A second name would make root install a copy of whatever file it names.
+int CheckEntry(const char* path, const struct stat* st, int, struct FTW*) {
+  if (!S_ISDIR(st->st_mode) && !(S_ISREG(st->st_mode) && st->st_nlink == 1))
+    ErrorMsg(2, 1, "the package holds %s, which is neither a file nor a directory", path);
   return 0;
 }
 
@@ -35,6 +40,11 @@ void CheckOnlyRootWrites(const std::string& dir) {
              dir.c_str());
 }
 
+void Walk(const std::string& dir, int (*fn)(const char*, const struct stat*, int, struct FTW*)) {
+  if (nftw(dir.c_str(), fn, 16, FTW_PHYS) != 0)
+    SysError("can't read the unpacked package %s", dir.c_str());
+}
+
 }  // namespace
 
 void CheckUnpacked() {
@@ -42,10 +52,11 @@ void CheckUnpacked() {
   CheckOnlyRootWrites(pZantoInstallDir);
   struct stat st;
   if (lstat(pkg.c_str(), &st) != 0 && errno == ENOENT) return;  // the list reader says so
-  CheckOnlyRootWrites(pkg);
+  // Owners and groups come from the package list alone. Given to root
+  // first, so that the archive's users can change nothing after the check.
   gForeignOwner = false;
-  if (nftw(pkg.c_str(), CheckEntry, 16, FTW_PHYS) != 0)
-    SysError("can't read the unpacked package %s", pkg.c_str());
-  // Owners and groups come from the package list alone.
+  Walk(pkg, NoteOwner);
   if (gForeignOwner) SysCmd(CMD_CHOWN, SC_FATAL, "-R 0:0 %s", pkg.c_str());
+  CheckOnlyRootWrites(pkg);
+  Walk(pkg, CheckEntry);
 }

@@ -99,6 +99,9 @@ TEST(Earlier, PathsBesideTheHome) {
        "WARNING: can't open file, /opt/old/home/Zanto_printers\n", ""},
       {longDir + "/home", longDir, "",
        Lines("/usr/bin/rm -rf  /var/spool/lp/admins/lp/", {"printers/q1", "interfaces/q1"})},
+      // Below a system directory is not the system's.
+      {"/usr/local/KDLM", "/usr/local", "",
+       Lines("/usr/bin/rm -rf  /var/spool/lp/admins/lp/", {"printers/q1", "interfaces/q1"})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.home);
@@ -134,8 +137,15 @@ TEST(Earlier, LeavesOtherProductsAlone) {
       {"#!/bin/bash\nKDLM_HOME=/opt/old/home\n", "", ""},
       {kMarkedLp, "rm -r /usr/ucb/ZantoSave", ""},
   };
-  for (const char* home : {"/", "", "opt/old/home", "//", "/opt/old/..", "/opt/./x"})
-    cases.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n", "", warn + home + unsafe});
+  // A system directory, or one holding one, also where a link leads.
+  for (const char* home : {"/", "", "opt/old/home", "//", "/opt/old/..", "/opt/./x", "/usr",
+                           "/opt/", "//usr//local/", "/usr/lib64", "/var/spool/lp",
+                           "/usr/bin/ZantoSave", "/etc/rc2.d", "/opt/share"})
+    cases.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n",
+                     "ln -s /usr/share /opt/share", warn + home + unsafe});
+  // A home line cut at the 2000 bytes read would name /opt.
+  cases.push_back({"#!/bin/sh\n" + std::string(1975, '#') + "\nKDLM_HOME=/opt/KDLM\n", "",
+                   warn + "/opt" + unsafe});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lp + c.more);
     SetupRun h;
