@@ -7,9 +7,7 @@
 
 void CmdNotFound(int row) {
   const char* cmd = row >= 0 && row < 47 && ComList[row].pCmd ? ComList[row].pCmd : "";
-  std::fflush(stdout);
-  std::fprintf(stderr, "ERROR: unable to locate system command '%s'\n", cmd);
-  std::exit(0);
+  FatalEnd(1, std::string("ERROR: unable to locate system command '") + cmd + "'\n");
 }
 
 std::string CmdPrefix(int row) {

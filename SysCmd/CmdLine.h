@@ -17,7 +17,7 @@ extern bool flLogBroken;
 // passed through ShellQuote, the format's own text is copied as is.
 void AppendCmdFormat(std::string& out, const char* fmt, va_list ap);
 
-// Reports a row that was never resolved and ends the program (status 0).
+// Reports a row that was never resolved and ends the program (status 1).
 [[noreturn]] void CmdNotFound(int row);
 
 // "%s/%s %s " of the row's directory, command word and fixed arguments,

@@ -1,13 +1,17 @@
 // The command runner: echo, log, redirections, failure reports, pauses.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "SysCmd/CmdLine.h"
 #include "SysCmd/SysCmd.h"
@@ -50,7 +54,43 @@ static std::string DescribeStatus(int status) {
   return "status " + std::to_string(status);
 }
 
+// The last lines (at most max) that the log gained from offset on: what
+// the failed command said about itself.
+static std::string LastLogLines(const std::string& logName, off_t offset, size_t max) {
+  std::string text;
+  int fd = open(logName.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buf[4096];
+  for (ssize_t n; (n = pread(fd, buf, sizeof buf, offset)) > 0; offset += n)
+    text.append(buf, static_cast<size_t>(n));
+  close(fd);
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);)
+    if (!l.empty()) lines.push_back(l);
+  std::string last;
+  for (size_t i = lines.size() > max ? lines.size() - max : 0; i < lines.size(); ++i)
+    last += lines[i] + "\n";
+  return last;
+}
+
+static off_t LogSize(const std::string& logName) {
+  struct stat st;
+  return lstat(logName.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+// A command that died of Ctrl-C, or whose shell says so (128 + SIGINT),
+// was interrupted, not merely failed.
+static bool DiedOfInterrupt(int status) {
+  if (status == -1) return false;
+  return (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) ||
+         (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT);
+}
+
+int32_t SysCmdWarnings = 0;
+
 int SysCmd(int row, int mode, const char* fmt, ...) {
+  CheckInterrupt();  // a stop asked for between commands comes first
   const std::string logName = LogFileName();
   const bool reporting = mode == SC_WARN || mode == SC_FATAL;
   if (flInitLog && reporting) StartLog(logName);
@@ -72,6 +112,8 @@ int SysCmd(int row, int mode, const char* fmt, ...) {
       std::printf("%s\n", line.c_str());
     }
   }
+  const std::string shown = line;
+  const off_t outputFrom = writeLog ? LogSize(logName) : 0;
   if (reporting && writeLog && !std::strchr(fmt ? fmt : "", '>')) {
     if (row != CMD_SHELL) line += " >> " + ShellQuote(logName);
     line += " 2>> " + ShellQuote(logName);
@@ -82,6 +124,8 @@ int SysCmd(int row, int mode, const char* fmt, ...) {
   errno = 0;
   const int status = pSysCmdShell(line.c_str());
   const int err = errno;
+  if (DiedOfInterrupt(status) && !InterruptSignal) InterruptSignal = SIGINT;
+  CheckInterrupt();
 
   int result = 0;
   std::string failure;
@@ -97,11 +141,18 @@ int SysCmd(int row, int mode, const char* fmt, ...) {
   }
   if (reporting && !failure.empty()) {
     const char* label = mode == SC_FATAL ? "ERROR" : "WARNING_MSG";
+    // With logging on the terminal shows only dots: a fatal end names the
+    // command and what it said there, before the report joins the log.
+    std::string words;
+    if (writeLog && mode == SC_FATAL)
+      words = "\nERROR: " + shown + " failed (" + failure + "); see " + logName + "\n" +
+              LastLogLines(logName, outputFrom, 5);
     if (writeLog)
       PutLogMsg("%s: %s\n", label, failure.c_str());
     else
       std::printf("%s: %s\n", label, failure.c_str());
-    if (mode == SC_FATAL) std::exit(1);
+    if (mode == SC_FATAL) FatalEnd(1, words);
+    ++SysCmdWarnings;
   }
 
   const SysCmdRec& sleeper = ComList[CMD_SLEEP];

@@ -111,17 +111,22 @@ TEST_F(RunnerTest, FailuresAreReportedByMode) {
 }
 
 TEST_F(RunnerTest, FatalFailureAndUnresolvedRowEndTheProgram) {
-  EXPECT_EXIT((StartLog(), SysCmd(CMD_SHELL, SC_FATAL, "exit 3")), testing::ExitedWithCode(1), "");
-  EXPECT_NE(LogText().find("exit 3\nERROR: exit status 3\n"), std::string::npos);
+  // With logging on the terminal shows only dots: the end names the
+  // command and the last of what it said.
+  EXPECT_EXIT((StartLog(), SysCmd(CMD_SHELL_LOG, SC_FATAL, "sh -c 'seq 6; exit 3'")),
+              testing::ExitedWithCode(1),
+              "^\nERROR: sh -c 'seq 6; exit 3' failed \\(exit status 3\\); see .*/t\\.log\n"
+              "2\n3\n4\n5\n6\n$");
+  EXPECT_NE(LogText().find("exit 3'\n1\n2\n3\n4\n5\n6\nERROR: exit status 3\n"), std::string::npos);
   flSysCmdLog = 0;
   EXPECT_EXIT(SysCmd(CMD_SHELL, SC_FATAL, "kill -9 $$"), testing::ExitedWithCode(1), "");
-  // A command missing from the host is reported, with status 0.
+  // A command missing from the host is reported, and ends the run as a failure.
   ComList[CMD_LPADMIN].pPath = ComList[CMD_DF].pPath = nullptr;
   for (int mode : {SC_QUIET, SC_FATAL})
-    EXPECT_EXIT(SysCmd(CMD_LPADMIN, mode, "%s", "-x q"), testing::ExitedWithCode(0),
+    EXPECT_EXIT(SysCmd(CMD_LPADMIN, mode, "%s", "-x q"), testing::ExitedWithCode(1),
                 "^ERROR: unable to locate system command 'lpadmin'\n$");
   int64_t bytes = 0;
-  EXPECT_EXIT(GetDiskSpace("/tmp", &bytes), testing::ExitedWithCode(0),
+  EXPECT_EXIT(GetDiskSpace("/tmp", &bytes), testing::ExitedWithCode(1),
               "^ERROR: unable to locate system command 'df'\n$");
 }
 

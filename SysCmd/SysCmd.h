@@ -29,6 +29,7 @@ struct SysCmdRec {
 extern SysCmdRec ComList[47];
 extern char SearchPaths[60];
 extern uint8_t flSysCmdLog;
+extern int32_t SysCmdWarnings;  // SC_WARN commands that failed so far in this run
 
 void InitSysCmdList();
 int FillCmdPaths(const char* dir);

@@ -9,8 +9,9 @@
 
 void WaitForEnter() {
   std::fflush(stdout);
+  CheckInterrupt();
   errno = 0;  // the end of the input sets none; an older error is not the cause
-  if (std::getchar() == EOF) SysError("reading from standard input");
+  if (std::getchar() == EOF) InputEnded();
 }
 
 void EjectDiskette() {

@@ -93,7 +93,7 @@ TEST(DisketteDeathTest, EndOfInputAtWait) {
         errno = ENOENT;
         WaitForEnter();
       },
-      testing::ExitedWithCode(1), ": reading from standard input : Success\n$");
+      testing::ExitedWithCode(1), ": reading from standard input: end of input\n$");
 }
 
 }  // namespace

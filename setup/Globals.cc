@@ -4,3 +4,6 @@
 
 const char* pTmpDir = "/tmp";
 const char* pZantoInstallDir = "/tmp/ZantoInstall";
+uint8_t flWorkDirMade = 0;
+uint8_t flRunRefused = 0;
+int32_t InstallWarnings = 0;

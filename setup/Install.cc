@@ -111,10 +111,12 @@ int Install(TextMenu*, TextMenuItem*) {
                 my_name);
     std::fflush(stdout);
     PutMem(user);
+    flRunRefused = 1;
     flExitTextMenu = 1;
     return 0;
   }
   PutMem(user);
+  const int32_t warningsBefore = SysCmdWarnings;
 
   GenZFile();
   DeleteFile(pZantoInstallDir, PACKAGE_NAME ".tar");
@@ -150,6 +152,7 @@ int Install(TextMenu*, TextMenuItem*) {
   WriteScript(STOP_SCRIPT, 1, RcScriptText, AppDir, nullptr);
   SysCmd(CMD_CHMOD, SC_QUIET, "744 " START_SCRIPT " " STOP_SCRIPT);
 
+  InstallWarnings = SysCmdWarnings - warningsBefore;
   flExitTextMenu = 1;
   return 0;
 }

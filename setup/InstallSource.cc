@@ -22,14 +22,14 @@ static const char kFloppy[] = "/floppy/floppy0";
 static void MakeWorkDir(const char* path) {
   if (mkdir(path, 0777) != 0 && errno != EEXIST) SysError("can't create directory %s", path);
   RequireSafePath(path);
+  flWorkDirMade = 1;
 }
 
 int InstallFromDiskette(TextMenu*, TextMenuItem*) {
   // The copies below name the work directory relative to the work area.
   if (chdir(pTmpDir) != 0) SysError("can't change directory to %s", pTmpDir);
   if (!FindFile(kFloppy, "disks")) {
-    std::fprintf(stderr, "ERROR: can't locate install diskette 0\n");
-    std::exit(1);
+    FatalEnd(1, "ERROR: can't locate install diskette 0\n");
   }
   // The list is checked before anything is copied.
   if (!GetFileContent(kFloppy, "disks")) ErrorMsg(2, 1, "can't open file, /floppy/floppy0/disks\n");

@@ -53,21 +53,39 @@ static std::string AbsoluteDir(const std::string& dir, const char* typed) {
   return abs + dir;
 }
 
+// Cleared by "manual": the work area then keeps the package and the
+// program's files.
+static bool flCleanUp = true;
+
+static void CleanUp() {
+  if (chdir(pTmpDir) != 0) SysError("can't change directory to %s", pTmpDir);
+  DeleteFile(pTmpDir, "ZantoInstall");
+  DeleteFile(pTmpDir, "setup");
+  DeleteFile(pTmpDir, "setup.hlp");
+  DeleteFile(pTmpDir, PACKAGE_NAME ".tar.Z");
+}
+
+// A run that stops after it made the work directory takes its copies
+// away as a normal end does; the log stays.
+static void TidyAfterFailure() {
+  if (flCleanUp && flWorkDirMade) CleanUp();
+}
+
 int main(int argc, char** argv) {
   // A caller may start the program without even a name.
   const char* self = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : "setup";
   // What root creates is not for others to write, whatever the caller's mask.
   umask(022);
+  CatchInterrupts();
   pLogPath = pTmpDir;
   pToolPath = GetToolPath(self);
   my_name = SaveStr("%s", StripPath(self));
   InitSysCmdList();
 
-  bool cleanUp = true;
   bool workAreaGiven = false;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "manual") == 0) {
-      cleanUp = false;
+      flCleanUp = false;
       continue;
     }
     // The first word that is not "manual" names the work area, wherever
@@ -93,25 +111,25 @@ int main(int argc, char** argv) {
         "work area that has enough space. \nie: 1. Use /new_work_area_path in place of /tmp\n"
         "    2. Run `setup /new_work_area_path`\n",
         pTmpDir, kMinFreeBytes);
-    std::fflush(stdout);
-    std::exit(1);
+    FatalEnd(1, "");
   }
 
   DelKDLM();
 
+  pTidyAfterFailure = TidyAfterFailure;
   if (!GetFileContent(pToolPath, "installfrom") || LineBuf[0] == 'd')
     InstallFromDiskette();
   else
     InstallFromSite();
 
-  if (cleanUp) {
-    if (chdir(pTmpDir) != 0) SysError("can't change directory to %s", pTmpDir);
-    DeleteFile(pTmpDir, "ZantoInstall");
-    DeleteFile(pTmpDir, "setup");
-    DeleteFile(pTmpDir, "setup.hlp");
-    DeleteFile(pTmpDir, PACKAGE_NAME ".tar.Z");
+  if (flCleanUp) CleanUp();
+  pTidyAfterFailure = nullptr;
+  if (InstallWarnings > 0) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "\nWARNING: %d command%s failed; see %s", InstallWarnings,
+                 InstallWarnings == 1 ? "" : "s", LogFileName().c_str());
   }
   std::printf("\n");
   std::fflush(stdout);
-  return 0;
+  return flRunRefused ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 // actions, generated scripts and the removal of the earlier print product.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 
 extern const char* pTmpDir;           // the work area
 extern const char* pZantoInstallDir;  // the work directory
+extern uint8_t flWorkDirMade;         // this run made the work directory
+extern uint8_t flRunRefused;          // the run ends normally, but as a failure (status 1)
+extern int32_t InstallWarnings;       // warning-mode commands that failed in the installation
 
 extern TextMenu MainMenu;
 extern TextMenuItem MainMenuItems[];
@@ -81,3 +85,4 @@ void CheckUnpacked();
 // Writes the install-source marker "installfrom" in dir; a failure is
 // reported and the run goes on.
 void WriteMarker(const char* dir, const char* text);
+

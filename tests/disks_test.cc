@@ -57,7 +57,7 @@ TEST(Disks, MissingList) {
   SKIP_UNLESS_HOST();
   SetupRun h;
   h.PackageSite(2, "", "setup.hlp pkg_tar.z1\npkg_tar.z2\n");
-  RunResult r = h.Sh("floppyctl init /h/floppy --blank 2 >/dev/null && /h/site/setup", "3\n");
+  RunResult r = h.Sh("floppyctl init /h/floppy --blank 2 >/dev/null && /h/site/setup manual", "3\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ERROR: can't open file, ZantoInstall/disks\n");
   // The marker is written before the list is read.

@@ -217,7 +217,7 @@ TEST(Install, NotRoot) {
   h.PackageSite();
   for (const char* who : {"joe", ""}) {
     RunResult r = h.Sh("/h/site/setup", "1\n", {{"FAKE_WHOAMI", who}});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     const std::string refusal = std::string(*who ? who : "unknown") + " is logged in\n";
     EXPECT_EQ(Count(r.out, refusal + "You must become root to run setup\n"), 1u) << r.out;
     EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;

@@ -64,7 +64,7 @@ TEST(Sources, Diskettes) {
           "Unable to eject diskette.\nPlease exit out of any other application "
           "(filemanager, shell) that may be using the floppy drive. and press enter\n",
       one = "..Reading diskette 1\n...Reading diskette 2\n",
-      eof = "\nsetup: reading from standard input : Success\n",
+      eof = "\nsetup: reading from standard input: end of input\n",
       end = ".Reading diskette 3\n" + insert3 + ".." + kMainMenu;
   struct Case {
     std::string drive, args, input, out, err;  // err: a part of it when the run fails

@@ -79,7 +79,7 @@ TEST(MenuLoop, EndOfInputIsFatalAndLongLinesAreDropped) {
   ScriptedRun r = RunOn(&menu, "1\n");
   EXPECT_EQ(r.out, Screen("Empty", "", "Enter option: ") + Screen("Empty", "", "Enter option: "));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("\nsetup: reading from standard input : ", 0), 0u);
+  EXPECT_EQ(r.err, "\nsetup: reading from standard input: end of input\n");
   r = RunScripted("", [] { PostMsg("Note"); });
   EXPECT_EQ(r.out, "Note\nPress <Return> to continue ");
   EXPECT_EQ(r.status, 1);
@@ -88,6 +88,10 @@ TEST(MenuLoop, EndOfInputIsFatalAndLongLinesAreDropped) {
   r = RunScripted("Y\n y\n\nN\nyes\n", [] { printf("[[%d]]", PromptYN("Continue %s", "now")); });
   EXPECT_EQ(Count(r.out, "Continue now? [y/n] "), 5);
   EXPECT_EQ(Markers(r.out), "1");
+  // A NUL (Ctrl-@) ends its answer there; the next line is still the next answer.
+  r = RunScripted(std::string("\0x\nn\ny\n", 7), [] { printf("[[%d]]", PromptYN("Go")); });
+  EXPECT_EQ(Count(r.out, "Go? [y/n] "), 2);
+  EXPECT_EQ(Markers(r.out), "0");
   r = RunScripted(std::string(5000, 'x') + "y\nno\n", [] { printf("[[%d]]", PromptYN("Q")); });
   EXPECT_EQ(r.out, "Q? [y/n] Q? [y/n] [[0]]");
 }

@@ -9,17 +9,19 @@
 #include "utils/utils.h"
 
 void ReadAnswer() {
+  CheckInterrupt();
   errno = 0;  // so that an end of input reports no stale error
-  if (!fgets(LineBuf, sizeof LineBuf, stdin)) SysError("reading from standard input");
-  size_t len = strlen(LineBuf);
-  if (len > 0 && LineBuf[len - 1] == '\n') {
-    LineBuf[len - 1] = '\0';
-    return;
-  }
-  // Over-long line: drop the rest so that it does not become the next answer.
+  // Read byte by byte up to the line end: a NUL typed into the answer
+  // (Ctrl-@) ends the answer there, and only a line whose end was not
+  // among the bytes that fit is over-long.
+  size_t len = 0;
   int c;
   while ((c = getchar()) != EOF && c != '\n') {
+    if (len + 1 < sizeof LineBuf) LineBuf[len++] = static_cast<char>(c);
   }
+  if (c == EOF) CheckInterrupt();
+  if (c == EOF && len == 0) InputEnded();
+  LineBuf[len] = '\0';
 }
 
 int PromptYN(const char* fmt, ...) {

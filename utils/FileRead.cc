@@ -88,7 +88,7 @@ uint8_t OpenInputFile(const char* path, int level) {
   CloseInputFile();
   pIn = OpenRegularStream(path);
   if (pIn) return 1;
-  ErrorMsg(level, 0, "can't open file, %s", path);
+  ErrorMsg(level, 1, "can't open file, %s", path);
   LineBuf[0] = '\0';
   LineLen = 0;
   return 0;
@@ -102,7 +102,7 @@ uint8_t OpenInputFileF(int level, const char* fmt, ...) {
   va_end(ap);
   if (!Fits(n, sizeof path)) {
     CloseInputFile();
-    ErrorMsg(level, 0, "can't open file, %s", path);
+    ErrorMsg(level, 1, "can't open file, %s", path);
     LineBuf[0] = '\0';
     LineLen = 0;
     return 0;

@@ -37,7 +37,7 @@ TEST_F(FileReadTest, OpenLevels) {
   EXPECT_EQ(LineBuf[0], '\0');
   EXPECT_EXIT(OpenFile(nullptr, bad.c_str(), "wt", 2), ExitedWithCode(1),
               "^\nsetup: can't open file, .*/none/file : No such file or directory\n$");
-  EXPECT_EXIT(OpenInputFile(bad.c_str(), 2), ExitedWithCode(0),
+  EXPECT_EXIT(OpenInputFile(bad.c_str(), 2), ExitedWithCode(1),
               "^ERROR: can't open file, .*/none/file\n$");
 
   // An open stream is reopened on the new path.

@@ -19,17 +19,14 @@ const char* ProgName() { return my_name ? my_name : ""; }
 }  // namespace
 
 void SysError(const char* fmt, ...) {
-  // The writes below may change errno; the report is about the caller's.
+  // The tidy may change errno; the report is about the caller's.
   int err = errno;
-  fprintf(stderr, "\n%s: ", ProgName());
+  char text[1024];
   va_list ap;
   va_start(ap, fmt);
-  vfprintf(stderr, fmt, ap);
+  vsnprintf(text, sizeof text, fmt, ap);
   va_end(ap);
-  fputs(" : ", stderr);
-  errno = err;
-  perror(nullptr);
-  exit(1);
+  FatalEnd(1, std::string("\n") + ProgName() + ": " + text + " : " + strerror(err) + "\n");
 }
 
 void ErrorMsg(int level, int status, const char* fmt, ...) {
@@ -43,8 +40,7 @@ void ErrorMsg(int level, int status, const char* fmt, ...) {
   if (level == 1) {
     fprintf(stderr, "WARNING: %s\n", Line);
   } else if (level == 2) {
-    fprintf(stderr, "ERROR: %s\n", Line);
-    exit(status);
+    FatalEnd(status, std::string("ERROR: ") + Line + "\n");
   }
 }
 
@@ -89,7 +85,7 @@ void errormsg(const char* fmt, ...) {
   fputc('\n', stderr);
 }
 
-void exit_app(int status) { exit(status); }
+void exit_app(int status) { FatalEnd(status, ""); }
 
 void SysCmdP(int level, const char* fmt, ...) {
   char cmd[512];
@@ -104,8 +100,7 @@ void SysCmdP(int level, const char* fmt, ...) {
   int rc = cut ? -1 : system(cmd);
   if ((level == 1 || level == 2) && rc != 0 && (rc >> 7) != 4) {
     if (level == 2) {
-      fprintf(stderr, "ERROR: unable to locate system command '%s'\n", cmd);
-      exit(1);
+      FatalEnd(1, std::string("ERROR: unable to locate system command '") + cmd + "'\n");
     }
     if (cut)
       fprintf(stderr, "ERROR: command line too long, not run: %s\n", cmd);

@@ -10,6 +10,8 @@
 #include <dirent.h>
 #include <sys/types.h>
 
+#include <csignal>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -113,6 +115,24 @@ void PutLogMsg(const char* fmt, ...) PRINTF_FMT(1, 2);
 std::string LogFileName();
 void errormsg(const char* fmt, ...) PRINTF_FMT(1, 2);
 [[noreturn]] void exit_app(int status);
+
+// ---- Ends of a run ----
+// Run once by the first FatalEnd, before its words: undoes what a run that
+// cannot go on should not leave behind.
+extern void (*pTidyAfterFailure)();
+// The signal that asked the run to stop, 0 while none did.
+extern volatile sig_atomic_t InterruptSignal;
+// Tidies (the hook), writes words to standard error and exits with status.
+[[noreturn]] void FatalEnd(int status, const std::string& words);
+// SIGINT, SIGTERM and SIGHUP only note that the run must stop; waits for
+// input are not resumed after them.
+void CatchInterrupts();
+// Ends the run with "NAME: interrupted" and 128 plus the signal number
+// when one was caught (not while the run is already ending).
+void CheckInterrupt();
+// Ends the run after standard input gave no answer: interrupted, ended,
+// or failed (errno as the read left it).
+[[noreturn]] void InputEnded();
 void SysCmdP(int level, const char* fmt, ...) PRINTF_FMT(2, 3);
 
 // ---- Files, directories and identity ----
