@@ -23,7 +23,8 @@ int PkgKeyword(const std::string& word) {
 // Octal digits, or clauses of who letters and actions as chmod reads them:
 // [ugoa]*([-+=]([rwxXst]*|[ugo]))+ separated by commas.
 bool IsChmodMode(const char* mode) {
-  if (!mode || !*mode) return false;
+  // chmod reads "-w" as a mode, but "--" and all after it as options.
+  if (!mode || !*mode || std::strncmp(mode, "--", 2) == 0) return false;
   if (std::strspn(mode, "01234567") == std::strlen(mode)) return std::strlen(mode) <= 4;
   const char* p = mode;
   for (;;) {

@@ -13,7 +13,7 @@ TEST(PkgList, ModesAsChmodReadsThem) {
   for (const char* ok : {"755", "4755", "0", "0644", "u+s", "a-w", "-w", "+t", "g=u,o-rwx",
                          "u=", "ug+rwX", "a+rw-x", "o=g"})
     EXPECT_TRUE(IsChmodMode(ok)) << ok;
-  for (const char* bad : {"", "--reference=/etc/shadow", "-R", "8", "04755x", "07777 ", "u",
+  for (const char* bad : {"", "--reference=/etc/shadow", "--", "--r", "--s", "-R", "8", "04755x", "07777 ", "u",
                           "u+s,", ",u+s", "z+w", "u+q", "755,u+s", "u+ug", "00755"})
     EXPECT_FALSE(IsChmodMode(bad)) << bad;
 }

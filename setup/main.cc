@@ -80,6 +80,8 @@ int main(int argc, char** argv) {
   pLogPath = pTmpDir;
   pToolPath = GetToolPath(self);
   my_name = SaveStr("%s", StripPath(self));
+  // Before the log starts or anything is removed: runs share both.
+  TakeRunLock();
   InitSysCmdList();
 
   bool workAreaGiven = false;

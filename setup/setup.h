@@ -45,6 +45,10 @@ DisksLines LoadDisksList(const char* listPath, bool stopAtWord);
 // True for a name that stays inside the directory it is looked up in.
 bool IsPlainFileName(const char* name);
 
+// Takes the host-wide lock of installer runs, held until the process
+// ends; ends the run (status 1) while another run holds it.
+void TakeRunLock();
+
 // Earlier-product removal.
 void DelKDLM();
 

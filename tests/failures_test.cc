@@ -65,8 +65,8 @@ TEST(Failures, EveryStopIsReportedAndTidied) {
        "+ d 0775 root root /var/spool/Zanto\n+ d 0775 root root /var/spool/Zanto/7315\n",
        kOnlyTheLog, "setup.log\n", "", "echo 'kill -INT $$' >> tree/pkg/setup7315"},
       {"Ctrl-C at the main menu", "",
-       "mkfifo /h/in && { /h/site/setup </h/in >/h/out & pid=$!; exec 3>/h/in; "
-       "until grep -q 'Enter option' /h/out; do :; done; kill -INT $pid; wait $pid; }",
+       "mkfifo /h/in; /h/site/setup </h/in >/h/out & pid=$!; exec 3>/h/in; "
+       "until grep -qs 'Enter option' /h/out; do :; done; kill -INT $pid; wait $pid",
        "", 130, "\nsetup: interrupted\n", "", kOnlyTheLog, "setup.log\n"},
   };
   for (const Scenario& c : cases) {

@@ -107,7 +107,7 @@ RunResult SetupRun::Sh(const std::string& script, const std::string& input, cons
   RunRequest req;
   // clang-format off
   req.argv = {Src("tools/cowhost/cowhost"), "-u", dir_.Sub("layer"), "-p", dir_.Sub("preview"),
-              "-b", dir_.Sub("h") + ":/h", "-x", "/h", "-C", cwd,
+              "-b", dir_.Sub("h") + ":/h", "-x", "/h", "-x", "/run", "-C", cwd,
               "--", "/bin/sh", "-c", "umask 022\n" + script};
   // clang-format on
   req.env = env;  // the caller's values win
