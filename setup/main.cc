@@ -72,6 +72,7 @@ static void TidyAfterFailure() {
 }
 
 int main(int argc, char** argv) {
+  HandleUsageOptions(argc, argv);
   // A caller may start the program without even a name.
   const char* self = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : "setup";
   // What root creates is not for others to write, whatever the caller's mask.

@@ -90,3 +90,7 @@ void CheckUnpacked();
 // reported and the run goes on.
 void WriteMarker(const char* dir, const char* text);
 
+
+// --help, -h and --version, wherever they stand: prints the usage or the
+// version and ends the program; returns, having done nothing, without them.
+void HandleUsageOptions(int argc, char** argv);
