@@ -1,10 +1,12 @@
 // Doubly linked lists of Link records and the stack of spare links.
-#include <cstdlib>
-
+#include "MemMgr/Chunk.h"
 #include "MemMgr/MemMgr.h"
+#include "MemMgr/SysMem.h"
 
 namespace {
-constexpr int kLinkSlab = 4096;  // links taken from the system at once
+// Links taken from the system at once. Only free pieces and big blocks
+// hold links, a few hundred at most in a run of the program.
+constexpr int kLinkSlab = 256;
 }  // namespace
 
 LinkList FreeLinkList = {nullptr, nullptr, 0, 0};
@@ -73,12 +75,12 @@ Link* PopLink(LinkList* list, Link* link) {
 Link* FindLink(LinkList* list, uintptr_t key) {
   for (Link* cur = list->pFirst; cur != nullptr; cur = cur->pNext)
     if (cur->Key == key) return cur;
-  return nullptr;
+  return list == &UsedMemList ? SmallBlockRecord(key) : nullptr;
 }
 
 Link* GetFreeLink() {
   if (Link* link = PopLink(&FreeLinkList, nullptr)) return link;
-  auto* slab = static_cast<Link*>(std::malloc(sizeof(Link) * kLinkSlab));
+  auto* slab = static_cast<Link*>(SysAlloc(sizeof(Link) * kLinkSlab));
   if (slab == nullptr) return nullptr;
   // Pushed in slab order, so the slab's last record is popped next.
   for (int i = 1; i < kLinkSlab; i++) PushLink(&FreeLinkList, &slab[i]);

@@ -1,211 +1,197 @@
 // The process-wide memory pool: small blocks carved from 65536-byte chunks,
 // first fit in address order, neighbours merged on release.
+//
+// Only free pieces hold links. A block handed out is an entry in its
+// chunk's side table (Chunk.h), so a request splits a piece by moving its
+// start up and a release grows a neighbouring piece in place; a link is
+// taken only when a release has no free neighbour and given back only when
+// a piece is taken whole or two pieces merge. Big blocks keep a link on
+// UsedMemList. The common paths stay in GetMem and PutMem; the rare ones
+// are kept out of line so that they cost the common ones nothing.
 #include "MemMgr/MemMgr.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdlib>
 #include <cstring>
+
+#include "MemMgr/Chunk.h"
+#include "MemMgr/Fit.h"
+#include "MemMgr/ListOps.h"
+#include "MemMgr/SysMem.h"
 
 LinkList FreeMemList = {nullptr, nullptr, 0, 1};
 LinkList UsedMemList = {nullptr, nullptr, 0, 0};
 
 namespace {
 
-constexpr int32_t kChunk = 65536;  // chunk size; blocks this big stand alone
-constexpr int64_t kGrain = 16;
+// The largest request whose rounded size still fits: (size + 31) & ~15.
+constexpr uint32_t kMaxAsk = INT32_MAX - 31;
 
-// Address -> link of UsedMemList, so a release does not walk the list:
-// open addressing with linear probing, no allocation per block. Room is
-// reserved before a request changes anything, so Insert cannot fail.
-// Plain static data without a destructor, like the lists themselves.
-class UsedIndex {
- public:
-  Link* Find(uintptr_t key) const {
-    if (slots_ == nullptr) return nullptr;
-    for (size_t i = Home(key);; i = (i + 1) & mask_) {
-      if (slots_[i] == nullptr) return nullptr;
-      if (slots_[i]->Key == key) return slots_[i];
-    }
+// The chunk set first and the link last, so that a failure leaves the
+// lists as they were.
+[[gnu::noinline]] void* NewChunk(uint32_t need) {
+  if (!chunkSet.Reserve()) return nullptr;
+  void* mem = SysMapChunk();
+  if (mem == nullptr) return nullptr;
+  Link* rest = TakeLink();
+  if (rest == nullptr) {
+    SysUnmapChunk(mem);
+    return nullptr;
   }
-
-  // Room for one more link at a load of at most one half.
-  bool Reserve() {
-    if (slots_ != nullptr && (count_ + 1) * 2 <= mask_ + 1) return true;
-    const size_t size = slots_ == nullptr ? 1024 : (mask_ + 1) * 2;
-    auto* fresh = static_cast<Link**>(std::calloc(size, sizeof(Link*)));
-    if (fresh == nullptr) return false;
-    Link** old = slots_;
-    const size_t oldSize = old == nullptr ? 0 : mask_ + 1;
-    slots_ = fresh;
-    mask_ = size - 1;
-    shift_ = 64 - std::countr_zero(size);
-    for (size_t i = 0; i < oldSize; i++)
-      if (old[i] != nullptr) Place(old[i]);
-    std::free(old);
-    return true;
-  }
-
-  void Insert(Link* link) {
-    Place(link);
-    count_++;
-  }
-
-  // Backward-shift deletion keeps every probe run unbroken.
-  void Erase(uintptr_t key) {
-    size_t i = Home(key);
-    while (slots_[i]->Key != key) i = (i + 1) & mask_;
-    for (size_t j = (i + 1) & mask_; slots_[j] != nullptr; j = (j + 1) & mask_) {
-      // Move slots_[j] into the hole unless its home lies in (i, j].
-      if (((j - Home(slots_[j]->Key)) & mask_) >= ((j - i) & mask_)) {
-        slots_[i] = slots_[j];
-        i = j;
-      }
-    }
-    slots_[i] = nullptr;
-    count_--;
-  }
-
- private:
-  size_t Home(uintptr_t key) const {
-    return static_cast<size_t>(((key >> 4) * 0x9E3779B97F4A7C15ull) >> shift_);
-  }
-
-  void Place(Link* link) {
-    size_t i = Home(link->Key);
-    while (slots_[i] != nullptr) i = (i + 1) & mask_;
-    slots_[i] = link;
-  }
-
-  Link** slots_;
-  size_t mask_;
-  int shift_;
-  size_t count_;
-};
-
-constinit UsedIndex usedIndex{};
-
-// Chunk start addresses, ascending: pieces of two chunks never merge, even
-// when the system allocator happens to place the chunks side by side.
-constinit uintptr_t* chunkStarts = nullptr;
-constinit size_t chunkCnt = 0;
-constinit size_t chunkRoom = 0;
-
-bool IsChunkStart(uintptr_t key) { return std::binary_search(chunkStarts, chunkStarts + chunkCnt, key); }
-
-bool ReserveChunkStart() {
-  if (chunkCnt < chunkRoom) return true;
-  const size_t room = chunkRoom * 2 + 16;
-  auto* fresh = static_cast<uintptr_t*>(std::realloc(chunkStarts, room * sizeof(uintptr_t)));
-  if (fresh == nullptr) return false;
-  chunkStarts = fresh;
-  chunkRoom = room;
-  return true;
+  const auto base = reinterpret_cast<uintptr_t>(mem);
+  chunkSet.Add(base);
+  ChunkMeta* m = MetaOf(base);
+  const unsigned slots = need / kSlot, left = kSlots - slots;
+  m->info(0) = static_cast<uint16_t>(kUsed | slots);
+  m->info(kSlots - 1) = kEnd;
+  m->info(slots) |= static_cast<uint16_t>(kStart | left);
+  m->link[slots] = rest;
+  SetStart(m, slots);
+  PieceGrew(m, slots, left);
+  rest->Key = base + need;
+  rest->Size = static_cast<int32_t>(left * kSlot);
+  ListInsertAfter(&FreeMemList, LastPieceBelow(m), rest);
+  return mem;
 }
 
-void AddChunkStart(uintptr_t key) {
-  uintptr_t* at = std::upper_bound(chunkStarts, chunkStarts + chunkCnt, key);
-  std::memmove(at + 1, at, static_cast<size_t>(chunkStarts + chunkCnt - at) * sizeof(uintptr_t));
-  *at = key;
-  chunkCnt++;
-}
-
-void* Use(Link* link) {
-  usedIndex.Insert(link);
-  PushLink(&UsedMemList, link);
-  return reinterpret_cast<void*>(link->Key);
-}
-
-Link* FindUsed(const void* block) { return usedIndex.Find(reinterpret_cast<uintptr_t>(block)); }
-
-bool Touching(const Link* lo, const Link* hi) {
-  return lo->Key + static_cast<uint32_t>(lo->Size) == hi->Key && !IsChunkStart(hi->Key);
-}
-
-// Only the new piece can touch a neighbour: every earlier release merged
-// its own, and carving a block off a piece's low end opens no new contact.
-void MergeAround(Link* link) {
-  Link* piece = link;
-  if (link->pPrev != nullptr && Touching(link->pPrev, link)) piece = link->pPrev;
-  while (piece->pNext != nullptr && Touching(piece, piece->pNext)) {
-    Link* next = piece->pNext;
-    piece->Size += next->Size;
-    PopLink(&FreeMemList, next);
-    PushLink(&FreeLinkList, next);
+// Big blocks are separate allocations: PutMem gives them back to the
+// system, which must never happen to a chunk.
+[[gnu::noinline]] void* NewBig(uint32_t need) {
+  void* mem = SysAlloc(need);
+  if (mem == nullptr) return nullptr;
+  Link* link = TakeLink();
+  if (link == nullptr) {
+    SysFree(mem);
+    return nullptr;
   }
+  link->Size = static_cast<int32_t>(need);
+  link->Key = reinterpret_cast<uintptr_t>(mem);
+  ListInsertAfter(&UsedMemList, nullptr, link);
+  return mem;
+}
+
+Link* FindBig(uintptr_t addr) {
+  for (Link* link = UsedMemList.pFirst; link != nullptr; link = link->pNext)
+    if (link->Key == addr) return link;
+  return nullptr;
+}
+
+[[gnu::noinline]] void PutBig(void* block) {
+  if (block == nullptr) return;
+  if (Link* link = FindBig(reinterpret_cast<uintptr_t>(block))) {
+    ListUnlink(&UsedMemList, link);
+    SysFree(block);
+    GiveLink(link);
+  }
+}
+
+// Hands out the low end of `piece`.
+inline void* Carve(Link* piece, uint32_t need) {
+  const uintptr_t addr = piece->Key;
+  ChunkMeta* m = MetaOf(addr);
+  const unsigned slot = SlotOf(addr), slots = need / kSlot;
+  const auto left = static_cast<unsigned>(piece->Size) - need;
+  if (left != 0) {  // the piece now starts past the block
+    const unsigned rest = slot + slots;
+    m->info(rest) |= static_cast<uint16_t>(kStart | left / kSlot);  // keeps the end mark of a one-slot rest
+    m->link[rest] = piece;
+    MoveStart(m, slot, rest);
+    PieceShrank(m, slot, rest, left / kSlot);
+    piece->Key = addr + need;
+    piece->Size = static_cast<int32_t>(left);
+  } else {  // taken whole
+    m->info(slot + slots - 1) = 0;
+    ClearStart(m, slot);
+    ListUnlink(&FreeMemList, piece);
+    GiveLink(piece);
+  }
+  m->info(slot) = static_cast<uint16_t>(kUsed | slots);
+  return reinterpret_cast<void*>(addr);
+}
+
+// A release with no free neighbour: a piece of its own, after the chunk's
+// nearest free piece below, else before its nearest one above, else after
+// the last piece of the chunks below. When no link can be had the block
+// simply stays handed out.
+[[gnu::noinline]] void PutAlone(ChunkMeta* m, uintptr_t addr, unsigned slot, unsigned slots) {
+  Link* piece = TakeLink();
+  if (piece == nullptr) return;
+  m->info(slot) = 0;
+  m->info(slot + slots - 1) = kEnd;
+  m->info(slot) |= static_cast<uint16_t>(kStart | slots);
+  m->link[slot] = piece;
+  piece->Key = addr;
+  piece->Size = static_cast<int32_t>(slots * kSlot);
+  Link* before;
+  if (const unsigned below = StartBelow(m, slot); below != kNone) before = m->link[below];
+  else if (const unsigned above = StartAbove(m, slot); above != kNone) before = m->link[above]->pPrev;
+  else before = LastPieceBelow(m);
+  ListInsertAfter(&FreeMemList, before, piece);
+  SetStart(m, slot);
+  PieceGrew(m, slot, slots);
+  std::memset(reinterpret_cast<void*>(addr), 0, slots * kSlot);
 }
 
 }  // namespace
 
+// First fit and the carving inline; anything else is a tail call.
 void* GetMem(int32_t size) {
-  if (size < 0) return nullptr;
-  const int64_t need64 = (size + kGrain - 1) / kGrain * kGrain + kGrain;
-  if (need64 > INT32_MAX) return nullptr;
-  const auto need = static_cast<int32_t>(need64);
-  if (!usedIndex.Reserve()) return nullptr;
-
-  // Big blocks are separate allocations: PutMem gives them back to the
-  // system, which must never happen to a chunk.
-  if (need < kChunk) {
-    for (Link* piece = FreeMemList.pFirst; piece != nullptr; piece = piece->pNext) {
-      if (piece->Size > need) {
-        Link* link = GetFreeLink();
-        if (link == nullptr) return nullptr;
-        link->Size = need;
-        link->Key = piece->Key;
-        piece->Key += static_cast<uint32_t>(need);
-        piece->Size -= need;
-        return Use(link);
-      }
-      if (piece->Size == need) {
-        PopLink(&FreeMemList, piece);
-        return Use(piece);
-      }
-    }
-  }
-
-  // Links first, so a failure leaves the lists and the system as they were.
-  Link* link = GetFreeLink();
-  if (link == nullptr) return nullptr;
-  Link* rest = nullptr;
-  if (need < kChunk) {
-    rest = ReserveChunkStart() ? GetFreeLink() : nullptr;
-    if (rest == nullptr) {
-      PushLink(&FreeLinkList, link);
-      return nullptr;
-    }
-  }
-  auto* mem = static_cast<char*>(std::malloc(need < kChunk ? kChunk : need));
-  if (mem == nullptr) {
-    PushLink(&FreeLinkList, rest);
-    PushLink(&FreeLinkList, link);
-    return nullptr;
-  }
-  link->Size = need;
-  link->Key = reinterpret_cast<uintptr_t>(mem);
-  if (rest != nullptr) {
-    AddChunkStart(link->Key);
-    rest->Size = kChunk - need;
-    rest->Key = link->Key + static_cast<uint32_t>(need);
-    PushLink(&FreeMemList, rest);
-  }
-  return Use(link);
+  if (static_cast<uint32_t>(size) > kMaxAsk) return nullptr;  // negative, or too big to round
+  const uint32_t need = (static_cast<uint32_t>(size) + 31) & ~uint32_t{15};
+  if (need >= kChunk) return NewBig(need);
+  for (ChunkMeta* m : chunkSet)
+    if (Link* piece = ChunkFirstFit(m, need / kSlot)) return Carve(piece, need);
+  return NewChunk(need);
 }
 
+// The pieces grow in place; the zero fill comes last, as a tail call.
 void PutMem(void* block) {
-  if (block == nullptr) return;
-  Link* link = FindUsed(block);
-  if (link == nullptr) return;
-  usedIndex.Erase(link->Key);
-  PopLink(&UsedMemList, link);
-  if (link->Size >= kChunk) {
-    std::free(block);
-    PushLink(&FreeLinkList, link);
-    return;
+  const auto addr = reinterpret_cast<uintptr_t>(block);
+  if (!chunkSet.Contains(addr & ~(kChunk - 1))) return PutBig(block);
+  ChunkMeta* m = MetaOf(addr);
+  const unsigned slot = SlotOf(addr);
+  const uint16_t info = m->info(slot);
+  if ((info & kUsed) == 0 || addr % kSlot != 0) return;  // not a block start
+
+  const unsigned slots = info & kSlotsMask, end = slot + slots;
+  const bool joinPrev = (m->info(slot - 1) & kEnd) != 0;
+  const uint16_t after = m->info(end);
+  if ((after & kStart) != 0) {
+    Link* next = m->link[end];
+    const unsigned nextSlots = after & kSlotsMask;
+    m->info(end) = after & kEnd;  // interior now, unless it was a one-slot piece's end
+    if (joinPrev) {               // all three become the piece below
+      const unsigned start = StartBelow(m, slot);
+      const unsigned total = (m->info(start) & kSlotsMask) + slots + nextSlots;
+      m->info(slot) = 0;
+      m->info(slot - 1) = 0;
+      m->info(start) = static_cast<uint16_t>(kStart | total);
+      m->link[start]->Size = static_cast<int32_t>(total * kSlot);
+      ClearStart(m, end);
+      PieceGrew(m, start, total);
+      ListUnlink(&FreeMemList, next);
+      GiveLink(next);
+    } else {  // the piece above starts here now
+      const unsigned total = slots + nextSlots;
+      m->info(slot) = static_cast<uint16_t>(kStart | total);
+      m->link[slot] = next;
+      MoveStart(m, end, slot);
+      PieceGrew(m, slot, total);
+      next->Key = addr;
+      next->Size = static_cast<int32_t>(total * kSlot);
+    }
+  } else if (joinPrev) {  // the piece below reaches over the block
+    const unsigned start = StartBelow(m, slot);
+    const unsigned total = (m->info(start) & kSlotsMask) + slots;
+    m->info(slot) = 0;
+    m->info(end - 1) = kEnd;
+    m->info(slot - 1) &= static_cast<uint16_t>(~kEnd);
+    m->info(start) = static_cast<uint16_t>(kStart | total);
+    m->link[start]->Size = static_cast<int32_t>(total * kSlot);
+    PieceGrew(m, start, total);
+  } else {
+    return PutAlone(m, addr, slot, slots);
   }
-  std::memset(block, 0, static_cast<size_t>(link->Size));
-  PushLink(&FreeMemList, link);
-  MergeAround(link);
+  std::memset(block, 0, slots * kSlot);
 }
 
 void* AdjustMem(void* block, int32_t size) {
@@ -216,8 +202,12 @@ void* AdjustMem(void* block, int32_t size) {
   void* fresh = GetMem(size);
   if (fresh == nullptr) return nullptr;  // the old block stays as it was
   if (block != nullptr) {
-    if (Link* old = FindUsed(block)) {
-      std::memcpy(fresh, block, static_cast<size_t>(size < old->Size ? size : old->Size));
+    const auto addr = reinterpret_cast<uintptr_t>(block);
+    int32_t old = SmallBlockSize(addr);
+    if (old == 0)
+      if (const Link* big = FindBig(addr)) old = big->Size;
+    if (old != 0) {
+      std::memcpy(fresh, block, static_cast<size_t>(std::min(size, old)));
       PutMem(block);
     }
   }

@@ -1,9 +1,10 @@
 // MemMgr: doubly linked lists and the process-wide memory pool.
 //
-// Small blocks are carved from 65536-byte chunks and kept on an
-// address-ordered free list; neighbouring free blocks merge on release.
-// Blocks of 65536 bytes or more come straight from the system allocator.
-// Nothing here prints: every failure is a null result.
+// Small blocks are carved from 65536-byte chunks, first fit in address
+// order; neighbouring free pieces of one chunk merge on release, and
+// released memory reads as zero. Blocks of 65536 bytes or more come
+// straight from the system allocator. Nothing here prints: every failure
+// is a null result, and a failed request changes nothing.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,11 @@ struct LinkList {
 };
 
 extern LinkList FreeLinkList;  // spare links, a stack
-extern LinkList FreeMemList;   // free pieces, ascending by address
-extern LinkList UsedMemList;   // blocks handed out, newest first
+extern LinkList FreeMemList;   // free pieces of the chunks, ascending by address
+// Big blocks handed out, newest first. A small block handed out has no
+// link (its chunk's side table knows it), but FindLink on this list finds
+// it too: a record of its own with Key and Size, valid until the next call.
+extern LinkList UsedMemList;
 
 void PushLink(LinkList* list, Link* link);
 Link* PopLink(LinkList* list, Link* link);

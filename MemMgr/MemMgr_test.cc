@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "MemMgr/SysMem.h"
 
 namespace {
 
@@ -17,8 +19,18 @@ int32_t SizeOn(LinkList* list, const void* p) {
 }
 int32_t UsedSize(const void* p) { return SizeOn(&UsedMemList, p); }
 int32_t FreeSize(const void* p) { return SizeOn(&FreeMemList, p); }
-std::vector<int32_t> Counts() {
-  return {UsedMemList.LinkCnt, FreeMemList.LinkCnt, FreeLinkList.LinkCnt};
+
+// What a failed request or an ignored release must leave as it was.
+struct State {
+  std::vector<std::pair<uintptr_t, int32_t>> pieces;
+  int32_t spare, big;
+  size_t mapped;
+  bool operator==(const State&) const = default;
+};
+State Now() {
+  State s{{}, FreeLinkList.LinkCnt, UsedMemList.LinkCnt, SysMappedBytes()};
+  for (const Link* l = FreeMemList.pFirst; l != nullptr; l = l->pNext) s.pieces.emplace_back(l->Key, l->Size);
+  return s;
 }
 
 // The pool is process-wide. Each test first takes every free piece (an
@@ -32,6 +44,7 @@ class Pool : public ::testing::Test {
       held_.push_back(GetMem(std::min(FreeMemList.pFirst->Size, 65520) - 16));
   }
   void TearDown() override {
+    sysFailIn = 0;
     for (void* p : held_) PutMem(p);
   }
   std::vector<void*> held_;
@@ -46,14 +59,14 @@ TEST_F(Pool, SizeRuleCarvingAndImpossibleSizes) {
     EXPECT_EQ(UsedSize(p), c[1]) << c[0];
     EXPECT_EQ(Addr(p) % 16, 0u);
     EXPECT_TRUE(got.empty() || p == got.back() + UsedSize(got.back()));  // in address order
-    EXPECT_EQ(UsedMemList.pFirst->Key, Addr(p));  // newest first
     got.push_back(p);
   }
-  const auto counts = Counts();
-  for (int32_t bad : {-1, INT32_MIN, INT32_MAX}) EXPECT_EQ(GetMem(bad), nullptr) << bad;
-  EXPECT_EQ(Counts(), counts);
+  const State before = Now();
+  for (int32_t bad : {-1, INT32_MIN, INT32_MAX, INT32_MAX - 30}) EXPECT_EQ(GetMem(bad), nullptr) << bad;
+  EXPECT_EQ(Now(), before);
   for (void* p : got) PutMem(p);
   EXPECT_EQ(FreeSize(got[0]), 65536);
+  EXPECT_EQ(UsedSize(got[0]), -1);
 }
 
 TEST_F(Pool, FirstFitTakesLowestLargeEnoughPiece) {
@@ -95,18 +108,24 @@ TEST_F(Pool, NeighboursMergeInAnyOrderAndComeBackZeroed) {
   } while (std::next_permutation(order, order + 3));
 }
 
-TEST_F(Pool, ReleaseIgnoresNullUnknownAndRepeatedPointers) {
+TEST_F(Pool, ReleaseIgnoresPointersItDidNotHandOut) {
   auto* p = static_cast<char*>(GetMem(40));
   auto* keep = static_cast<char*>(GetMem(40));
+  auto* big = static_cast<char*>(GetMem(70000));
   std::strcpy(keep, "still here");
   int local = 0;
   PutMem(p);
-  const auto counts = Counts();
-  void* bad[] = {p, nullptr, &local, keep + 16};  // the last points inside a block
+  const State before = Now();
+  const uintptr_t pastChunk = (Addr(keep) | 0xffff) + 1;  // the chunk's side table
+  void* bad[] = {p,        nullptr,  &local, keep + 16, keep + 1, reinterpret_cast<void*>(pastChunk),
+                 big + 16, big + 65536};
   for (void* b : bad) PutMem(b);
-  EXPECT_EQ(Counts(), counts);
+  EXPECT_EQ(Now(), before);
   EXPECT_EQ(FreeSize(p), 64);
   EXPECT_STREQ(keep, "still here");
+  PutMem(big);
+  PutMem(big);  // once only
+  EXPECT_EQ(UsedMemList.LinkCnt, before.big - 1);
   PutMem(keep);
 }
 
@@ -114,16 +133,21 @@ TEST_F(Pool, BlocksOfChunkSizeStandAlone) {
   auto* a = static_cast<char*>(GetMem(65504));  // need 65520: the last one carved from a chunk
   EXPECT_EQ(UsedSize(a), 65520);
   EXPECT_EQ(FreeSize(a + 65520), 16);
-  const auto counts = Counts();
+  const State before = Now();
   for (int32_t ask : {65505, 65520, 65521}) {
     void* big = GetMem(ask);
     EXPECT_EQ(UsedSize(big), ask == 65521 ? 65552 : 65536);
+    EXPECT_EQ(UsedMemList.LinkCnt, before.big + 1);
     std::memset(big, 1, 65536);
     PutMem(big);  // straight back to the system
-    EXPECT_EQ(Counts(), counts);
+    EXPECT_EQ(Now(), before);
   }
+  auto* b = static_cast<char*>(GetMem(65504));  // a second chunk
   PutMem(a);  // a whole free chunk is never handed out as a big block
   void* big = GetMem(65505);
+  EXPECT_EQ(FreeSize(a), 65536);
+  PutMem(b);  // two chunks never merge, wherever the system put them
+  EXPECT_EQ(FreeSize(b), 65536);
   EXPECT_EQ(FreeSize(a), 65536);
   PutMem(big);
 }
@@ -141,48 +165,73 @@ TEST_F(Pool, AdjustMemCopiesAndReleases) {
   char outside[8] = "outside";
   void* t = AdjustMem(outside, 8);  // an unknown block is left alone
   EXPECT_STREQ(outside, "outside");
+  auto* big = static_cast<char*>(AdjustMem(t, 70000));  // a big block is copied too
+  std::memset(big, 'b', 70000);
+  auto* back = static_cast<char*>(AdjustMem(big, 40));
+  EXPECT_EQ(std::string(back, 40), std::string(40, 'b'));
+  EXPECT_EQ(UsedSize(big), -1);
   EXPECT_EQ(AdjustMem(s, 0), nullptr);
   EXPECT_EQ(UsedSize(s), -1);
-  PutMem(t);
+  PutMem(back);
 }
 
-// A random mix of requests and releases: blocks keep their content, free
-// pieces stay sorted, aligned, merged and apart, every list stays linked
-// both ways wherever links were taken out.
-TEST_F(Pool, RandomTraceKeepsPoolConsistent) {
-  std::mt19937 rng(7315);
-  struct Block { char* p; int32_t size; char fill; };
-  std::vector<Block> live;
-  const int32_t usedBefore = UsedMemList.LinkCnt;
-  for (int step = 0; step <= 4000; step++) {
-    if (live.empty() || rng() % 3 != 0) {
-      const auto size = static_cast<int32_t>(rng() % 8 == 0 ? rng() % 70000 : rng() % 200);
-      live.push_back({static_cast<char*>(GetMem(size)), size, static_cast<char>(step | 1)});
-      std::memset(live.back().p, live.back().fill, static_cast<size_t>(size));
-    } else {
-      const size_t i = rng() % live.size();
-      ASSERT_EQ(std::count(live[i].p, live[i].p + live[i].size, live[i].fill), live[i].size);
-      PutMem(live[i].p);
-      live[i] = live.back();
-      live.pop_back();
-    }
-    if (step % 50 != 0) continue;
-    ASSERT_EQ(UsedMemList.LinkCnt, usedBefore + static_cast<int32_t>(live.size()));
-    for (const Link* l = FreeMemList.pFirst; l != nullptr; l = l->pNext) {
-      ASSERT_TRUE(l->Size > 0 && l->Size % 16 == 0);
-      ASSERT_TRUE(l->pNext == nullptr || l->Key + l->Size < l->pNext->Key);
-    }
-    for (LinkList* list : {&FreeMemList, &UsedMemList, &FreeLinkList}) {  // links both ways
-      int32_t n = 0;
-      for (const Link* l = list->pFirst; l != nullptr; l = l->pNext, n++) {
-        ASSERT_EQ(l->pNext == nullptr ? list->pLast : l->pNext->pPrev, l);
-        ASSERT_EQ(l->pPrev == nullptr, l == list->pFirst);
-      }
-      ASSERT_EQ(n, list->LinkCnt);
-    }
+// Spare links drained, so the next link comes from the system.
+class NoSpareLinks {
+ public:
+  NoSpareLinks() {
+    while (FreeLinkList.LinkCnt > 0) taken_.push_back(GetFreeLink());
   }
-  for (const Block& b : live) PutMem(b.p);
-  EXPECT_EQ(UsedMemList.LinkCnt, usedBefore);
+  ~NoSpareLinks() {
+    for (Link* l : taken_) PushLink(&FreeLinkList, l);
+  }
+
+ private:
+  std::vector<Link*> taken_;
+};
+
+// The system refusing the n-th request of one call leaves everything as
+// it was; the same call succeeds afterwards.
+TEST_F(Pool, RequestsTheSystemRefusesChangeNothing) {
+  const struct {
+    const char* what;
+    int32_t size;
+    int failIn;
+    bool drainLinks;
+  } cases[] = {
+      {"new chunk", 65504, 1, false},
+      {"link for the new chunk's rest", 65504, 2, true},
+      {"big block", 70000, 1, false},
+      {"link for a big block", 70000, 2, true},
+  };
+  for (const auto& c : cases) {  // each block kept, so the next needs new memory too
+    NoSpareLinks drained;
+    if (!c.drainLinks) PushLink(&FreeLinkList, GetFreeLink());
+    const State before = Now();
+    sysFailIn = c.failIn;
+    EXPECT_EQ(GetMem(c.size), nullptr) << c.what;
+    EXPECT_EQ(Now(), before) << c.what;
+    held_.push_back(GetMem(c.size));
+    EXPECT_NE(held_.back(), nullptr) << c.what;
+  }
+}
+
+TEST_F(Pool, ReleaseWithoutALinkKeepsTheBlock) {
+  void* a = GetMem(0);
+  auto* b = static_cast<char*>(GetMem(0));
+  void* c = GetMem(0);
+  std::strcpy(b, "kept");
+  {
+    NoSpareLinks drained;
+    const State before = Now();
+    sysFailIn = 1;
+    PutMem(b);  // no free neighbour: it needs a piece of its own
+    EXPECT_EQ(Now(), before);
+    EXPECT_EQ(UsedSize(b), 16);
+    EXPECT_STREQ(b, "kept");
+  }
+  PutMem(b);
+  EXPECT_EQ(FreeSize(b), 16);
+  for (void* p : {a, c}) PutMem(p);
 }
 
 }  // namespace

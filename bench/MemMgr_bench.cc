@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "MemMgr/MemMgr.h"
+#include "MemMgr/SysMem.h"
 
 namespace {
 
@@ -154,9 +155,10 @@ BENCHMARK(BM_Pool)->Arg(0)->Arg(1)->Repetitions(kRepetitions)->ReportAggregatesO
 BENCHMARK(BM_Malloc)->Arg(0)->Arg(1)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Calloc)->Arg(0)->Arg(1)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
 
-size_t HeapInUse() {
+// Heap in use plus the chunks the pool maps itself.
+size_t SystemBytes() {
   const struct mallinfo2 mi = mallinfo2();
-  return mi.uordblks + mi.hblkhd;
+  return mi.uordblks + mi.hblkhd + SysMappedBytes();
 }
 
 // The pool's peak over one replay of a trace, in a child process: the pool
@@ -168,9 +170,9 @@ long PeakBytes(int which) {
   if (pid == 0) {
     const Trace& t = TheTrace(which);
     std::vector<void*> blocks(static_cast<size_t>(t.ids));
-    const size_t base = HeapInUse();
+    const size_t base = SystemBytes();
     size_t peak = 0;
-    ReplayOnce(t, blocks, PoolTake, PoolPut, [&] { peak = std::max(peak, HeapInUse() - base); });
+    ReplayOnce(t, blocks, PoolTake, PoolPut, [&] { peak = std::max(peak, SystemBytes() - base); });
     const long out = static_cast<long>(peak);
     _exit(write(fd[1], &out, sizeof out) == sizeof out ? 0 : 1);
   }
