@@ -3,6 +3,7 @@
 # overlay support; reports itself skipped (status 77) otherwise.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+cd /  # the working directory is tested below; elsewhere it must not matter
 cow=$here/cowhost
 failures=0
 expect() {  # DESCRIPTION EXPECTED ACTUAL
@@ -69,6 +70,24 @@ expect "passed through, list on stderr" "3 abc bar: + f 0644 root root /etc/z" "
 out=$("$cow" -p "$t/preview2" -b "$h/share:/mnt/cowshare" -r "$h/tree:/srv/cowtree" -C /mnt/cowshare \
   sh -c 'cat f; echo w > written; pwd; cat /srv/cowtree/sub/f; touch /srv/cowtree/x 2>/dev/null || echo ro')
 expect "binds" "host /mnt/cowshare a ro w|" "$(echo $out) $(cat "$h/share/written")|$(cat "$t/preview2")"
+
+# The working directory: the caller's where the copy shows it (on / outside
+# /tmp, or through a bind), else / with a note; /tmp starts empty inside. A
+# relative command path is the caller's, whatever -C says.
+mkdir -p "$h/cwd/bin"
+printf '#!/bin/sh\necho "$0 in $(pwd)"\n' >"$h/cwd/bin/hello"; chmod 755 "$h/cwd/bin/hello"
+hidden=$(mktemp -d /tmp/cowhost_test.XXXXXX)
+trap 'rm -rf "$h" "$t" "$hidden"' EXIT
+cp -p -R "$h/cwd/bin" "$hidden/"
+out=$(cd "$h/cwd" && "$cow" -p /dev/null -- sh -c 'pwd; ls -A /tmp | wc -l' 2>&1; cd "$h/cwd" && "$cow" -p /dev/null -C / bin/hello 2>&1)
+expect "visible directory kept, relative command found" "$h/cwd 0 $h/cwd/bin/hello in /" "$(echo $out)"
+out=$(cd "$hidden" && "$cow" -p /dev/null -r "$hidden:/mnt/cowhidden" ./bin/hello 2>&1)
+expect "directory shown through a bind" "/mnt/cowhidden/bin/hello in /mnt/cowhidden" "$out"
+out=$(cd "$hidden" && "$cow" -p /dev/null pwd 2>"$t/stderr")
+expect "directory in /tmp: / and a note" "0 / 1" "$? $out $(grep -c "working directory $hidden is not visible inside the copy" "$t/stderr")"
+(cd "$hidden" && "$cow" -p /dev/null bin/hello >/dev/null 2>"$t/stderr")
+expect "relative command from a directory the copy does not show" "127 1" \
+  "$? $(grep -c "bin/hello is not inside the copy: $hidden is not visible there" "$t/stderr")"
 
 # A kept layer holds the changes, /tmp and whiteouts included, and a later
 # run starts from it, its list still against the host.

@@ -9,7 +9,10 @@
 static const char kUsage[] =
     "usage: hlpc SOURCE HELPFILE     compile help source into a help file\n"
     "       hlpc -d HELPFILE SOURCE  turn a help file back into help source\n"
-    "A file name of - is standard input or output.\n";
+    "       hlpc -h | --help         this text\n"
+    "A file name of - is standard input or output. Exit status: 0 done,\n"
+    "1 a file that cannot be read or written, or source that does not compile,\n"
+    "2 usage error. The source format: man 1 hlpc.\n";
 
 static bool ReadAll(const char* path, std::string* out) {
   FILE* f = strcmp(path, "-") == 0 ? stdin : fopen(path, "rb");
@@ -31,6 +34,8 @@ static bool WriteAll(const char* path, const std::string& data) {
 }
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0))
+    return fputs(kUsage, stdout) >= 0 && fflush(stdout) == 0 ? 0 : 1;
   bool decompile = argc == 4 && strcmp(argv[1], "-d") == 0;
   if (argc != 3 && !decompile) {
     fputs(kUsage, stderr);
