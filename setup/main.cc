@@ -71,8 +71,7 @@ static void TidyAfterFailure() {
   if (flCleanUp && flWorkDirMade) CleanUp();
 }
 
-int main(int argc, char** argv) {
-  HandleUsageOptions(argc, argv);
+static int RunInstaller(int argc, char** argv) {
   // A caller may start the program without even a name.
   const char* self = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : "setup";
   // What root creates is not for others to write, whatever the caller's mask.
@@ -135,4 +134,23 @@ int main(int argc, char** argv) {
   std::printf("\n");
   std::fflush(stdout);
   return flRunRefused ? 1 : 0;
+}
+
+// The work area the arguments name, as the run will take it (the list of
+// changes shows what it keeps there apart).
+static std::string WorkAreaOf(int argc, char** argv) {
+  for (int i = 1; i < argc; i++)
+    if (std::strcmp(argv[i], "manual") != 0) {
+      std::string area = TrimmedDir(argv[i]);
+      return area.empty() || area[0] == '/' ? area : AbsoluteDir(area, argv[i]);
+    }
+  return "/tmp";
+}
+
+int main(int argc, char** argv) {
+  HandleUsageOptions(argc, argv);
+  PreviewOptions preview = TakePreviewOptions(&argc, argv);
+  if (preview.on)
+    return RunPreview(preview, WorkAreaOf(argc, argv), [&] { return RunInstaller(argc, argv); });
+  return RunInstaller(argc, argv);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,23 @@ bool IsPlainFileName(const char* name);
 // ends; ends the run (status 1) while another run holds it.
 void TakeRunLock();
 
+// setup --preview [--preview-out FILE]: the run on a copy-on-write view of
+// the host, then the list of its changes.
+struct PreviewOptions {
+  bool on = false;
+  std::string out;  // also written here, when named
+};
+// Takes --preview and --preview-out FILE out of the arguments.
+PreviewOptions TakePreviewOptions(int* argc, char** argv);
+// Runs run in the view and prints what it changed, the log's and the work
+// area's changes apart at the end. Returns the run's status, or 1 when no
+// view could be made (run is not called then).
+int RunPreview(const PreviewOptions& opt, const std::string& workArea,
+               const std::function<int()>& run);
+
 // Earlier-product removal.
 void DelKDLM();
+
 
 // Main menu actions (menu handlers; their arguments are not used).
 int Install(TextMenu* menu, TextMenuItem* item);
@@ -89,7 +105,6 @@ void CheckUnpacked();
 // Writes the install-source marker "installfrom" in dir; a failure is
 // reported and the run goes on.
 void WriteMarker(const char* dir, const char* text);
-
 
 // --help, -h and --version, wherever they stand: prints the usage or the
 // version and ends the program; returns, having done nothing, without them.
