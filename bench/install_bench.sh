@@ -5,8 +5,10 @@
 # throw-away copy of this machine (tools/cowhost) with the pauses stubbed
 # (tests/fakebin/sleep), against a plain shell script that issues the same
 # command lines, taken from the installer's own log, in the same kind of
-# copy. Prints the median wall times, their ratio (installer / script) and
-# the installer's peak memory.
+# copy, and against the same install previewed (setup --preview: a view
+# inside the copy, then the list of changes). Prints the median wall
+# times, the ratios installer / script and previewed / installer, and the
+# installer's peak memory.
 #
 # usage: bench/install_bench.sh [BUILD_DIR] [RUNS]   (as root; default build, 5)
 set -eu
@@ -26,7 +28,7 @@ cd "$work"
 mkdir -p bin site tree/pkg
 cp "$src"/tests/fakebin/* bin/
 cp "$src"/sample/pkg/* tree/pkg/
-tar -C tree -cf SolarisTavrin7315.tar pkg
+tar -C tree --owner=0 --group=0 -cf SolarisTavrin7315.tar pkg
 compress -f SolarisTavrin7315.tar
 split -n 2 --numeric-suffixes=1 -a 1 SolarisTavrin7315.tar.Z site/pkg_tar.z
 printf 'disks setup.hlp pkg_tar.z1\npkg_tar.z2\n' > site/disks
@@ -63,18 +65,21 @@ host sh /b/plain.sh || { echo "the replayed command lines did not install the dr
 echo "command lines replayed: $(grep -c '^/' setup.log)"
 
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
-: > t_setup; : > t_plain
+: > t_setup; : > t_plain; : > t_preview
 i=0
 while [ $i -lt "$runs" ]; do
   timed one /b/site/setup; cat one >> t_setup
   timed one sh /b/plain.sh; cat one >> t_plain
+  timed one /b/site/setup --preview; cat one >> t_preview
   i=$((i + 1))
 done
 ms() { awk -v n="$1" 'BEGIN {printf "%.1f ms", n / 1e6}'; }
-a=$(median < t_setup); b=$(median < t_plain)
+a=$(median < t_setup); b=$(median < t_plain); c=$(median < t_preview)
 echo "installer: $(ms "$a") (median of $runs)"
 echo "script:    $(ms "$b") (median of $runs)"
+echo "previewed: $(ms "$c") (median of $runs)"
 awk -v a="$a" -v b="$b" 'BEGIN {printf "ratio installer/script: %.2f\n", a / b}'
+awk -v a="$a" -v c="$c" 'BEGIN {printf "ratio previewed/installer: %.2f\n", c / a}'
 
 # Peak memory of the installer process (its children not counted).
 if [ -x /usr/bin/time ]; then
