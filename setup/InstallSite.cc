@@ -1,7 +1,6 @@
 // The main menu's "Create an installation site.": a directory from which
 // later installations start without diskettes.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -65,7 +64,7 @@ void CheckSources(const char* dir, const std::vector<std::string>& names) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) continue;  // its copy reports it missing
     if (IsProgramFile(st, name)) continue;
-    if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (!shared || st.st_uid == geteuid())) continue;
+    if (shared ? IsOwnFile(path.c_str()) : S_ISREG(st.st_mode) && st.st_nlink == 1) continue;
     ErrorMsg(2, 1, "%s was not made by this run; nothing copied", path.c_str());
   }
 }
