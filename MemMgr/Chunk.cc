@@ -46,15 +46,6 @@ void ChunkSet::Add(uintptr_t base) {
   count_++;
 }
 
-Link* LastPieceBelow(const ChunkMeta* m) {
-  const auto* first = chunkSet.begin();
-  for (auto* at = std::lower_bound(first, chunkSet.end(), m); at != first;) {
-    const ChunkMeta* below = *--at;
-    if (below->summary != 0) return below->link[LastStart(below)];
-  }
-  return nullptr;
-}
-
 Link* SmallBlockRecord(uintptr_t key) {
   static Link record;
   const int32_t size = SmallBlockSize(key);

@@ -9,8 +9,8 @@
 //   kEnd         a free piece ends here (with kStart for a one-slot piece)
 //   0            anything else
 // so a release finds its free neighbours at slot - 1 and at the slot past
-// its end, and only a true block start passes as a block. The link of a
-// free piece sits beside it, at the piece's start slot.
+// its end, and only a true block start passes as a block. The table is the
+// free list: there is no other record of a free piece.
 //
 // Free piece starts are also a bitmap, 64 slots (a group) to a word, with
 // a summary word over it: the nearest piece below or above a slot is a few
@@ -39,7 +39,6 @@ struct ChunkMeta {
   alignas(16) int16_t groupMax[kGroups];
   int16_t chunkMax;
   uint16_t info_[kSlots + 2];  // with a 0 on either side: slot -1 and kSlots read as nothing
-  Link* link[kSlots];          // at a free piece's start slot
 
   uint16_t& info(unsigned slot) { return info_[slot + 1]; }
   uint16_t info(unsigned slot) const { return info_[slot + 1]; }
@@ -85,12 +84,6 @@ inline unsigned StartBelow(const ChunkMeta* m, unsigned slot) {
   return v * 64 + 63 - std::countl_zero(m->starts[v]);
 }
 
-// The highest free piece start of the chunk; there must be one.
-inline unsigned LastStart(const ChunkMeta* m) {
-  const unsigned v = 63 - std::countl_zero(m->summary);
-  return v * 64 + 63 - std::countl_zero(m->starts[v]);
-}
-
 // The lowest free piece start above `slot`, or kNone.
 inline unsigned StartAbove(const ChunkMeta* m, unsigned slot) {
   const unsigned w = slot / 64;
@@ -133,8 +126,16 @@ class ChunkSet {
 
 extern constinit ChunkSet chunkSet;
 
-// The last free piece of the chunks below `m`'s, or null.
-Link* LastPieceBelow(const ChunkMeta* m);
+// Calls f(address, bytes) for each free piece, in address order.
+template <typename F>
+void ForEachFreePiece(F f) {
+  for (const ChunkMeta* m : chunkSet)
+    for (unsigned g = 0; g < kGroups; g++)
+      for (uint64_t starts = m->starts[g]; starts != 0; starts &= starts - 1) {
+        const unsigned slot = g * 64 + std::countr_zero(starts);
+        f(BaseOf(m) + slot * kSlot, static_cast<int32_t>((m->info(slot) & kSlotsMask) * kSlot));
+      }
+}
 
 // The chunk of a pointer from outside when it is one of ours, else null.
 inline ChunkMeta* OurChunk(uintptr_t addr) {

@@ -32,21 +32,20 @@ constexpr int16_t kNoLow = 0x7fff;
 // slots, or kNone.
 unsigned FitSearch(ChunkMeta* m, unsigned from, unsigned slots);
 
-// The lowest free piece of at least `slots` slots, or null.
-inline Link* ChunkFirstFit(ChunkMeta* m, unsigned slots) {
+// The lowest start of a free piece of at least `slots` slots, or kNone.
+inline unsigned ChunkFirstFit(ChunkMeta* m, unsigned slots) {
   unsigned slot;
   if (slots <= kFitClasses) {
     int16_t& low = m->low[slots - 1];
-    if (low == kNoLow) return nullptr;
+    if (low == kNoLow) return kNone;
     slot = static_cast<unsigned>(low);
     const uint16_t info = m->info(slot);
-    if ((info & kStart) != 0 && (info & kSlotsMask) >= slots) return m->link[slot];
+    if ((info & kStart) != 0 && (info & kSlotsMask) >= slots) return slot;
     slot = FitSearch(m, slot, slots);
     low = slot == kNone ? kNoLow : static_cast<int16_t>(slot);
-  } else {
-    slot = FitSearch(m, 0, slots);
+    return slot;
   }
-  return slot == kNone ? nullptr : m->link[slot];
+  return FitSearch(m, 0, slots);
 }
 
 // A piece of `slots` now starts at `slot`: it appeared, grew, or its start
@@ -68,20 +67,34 @@ inline void PieceGrew(ChunkMeta* m, unsigned slot, unsigned slots) {
 #endif
 }
 
-// A piece's start moved up from `from` to `to` past a block, `slots` left.
+// Bounds at `from` for which a piece there no longer serves move on: to
+// `to` for classes up to `slots`, to `past` for the others.
+inline void MoveLow(ChunkMeta* m, unsigned from, unsigned to, unsigned slots, unsigned past) {
+  const int16_t beyond = past == kNone ? kNoLow : static_cast<int16_t>(past);
+#if defined(__SSE2__)
+  auto* low = reinterpret_cast<__m128i*>(m->low);
+  const __m128i now = _mm_load_si128(low);
+  const __m128i here = _mm_cmpeq_epi16(now, _mm_set1_epi16(static_cast<int16_t>(from)));
+  const __m128i classes = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
+  const __m128i fits = _mm_cmplt_epi16(classes, _mm_set1_epi16(static_cast<int16_t>(std::min(slots, 0x7ffeu) + 1)));
+  const __m128i next = _mm_or_si128(_mm_and_si128(fits, _mm_set1_epi16(static_cast<int16_t>(to))),
+                                    _mm_andnot_si128(fits, _mm_set1_epi16(beyond)));
+  _mm_store_si128(low, _mm_or_si128(_mm_and_si128(here, next), _mm_andnot_si128(here, now)));
+#else
+  for (unsigned c = 1; c <= kFitClasses; c++)
+    if (m->low[c - 1] == static_cast<int16_t>(from)) m->low[c - 1] = c <= slots ? static_cast<int16_t>(to) : beyond;
+#endif
+}
+
+// A piece's start moved up from `from` to `to` past a block, `slots` left;
+// the bitmap already says so.
 inline void PieceShrank(ChunkMeta* m, unsigned from, unsigned to, unsigned slots) {
   if (from / 64 != to / 64) {
     int16_t& group = m->groupMax[to / 64];
     group = std::max(group, static_cast<int16_t>(slots));
   }
-#if defined(__SSE2__)
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  const __m128i now = _mm_load_si128(low);
-  const __m128i here = _mm_cmpeq_epi16(now, _mm_set1_epi16(static_cast<int16_t>(from)));
-  _mm_store_si128(low, _mm_or_si128(_mm_and_si128(here, _mm_set1_epi16(static_cast<int16_t>(to))),
-                                    _mm_andnot_si128(here, now)));
-#else
-  for (int16_t& low : m->low)
-    if (low == static_cast<int16_t>(from)) low = static_cast<int16_t>(to);
-#endif
+  MoveLow(m, from, to, slots, slots < kFitClasses ? StartAbove(m, to) : kNone);
 }
+
+// The piece at `from` was taken whole; the bitmap already says so.
+inline void PieceGone(ChunkMeta* m, unsigned from) { MoveLow(m, from, from, 0, StartAbove(m, from)); }

@@ -1,13 +1,13 @@
 // The process-wide memory pool: small blocks carved from 65536-byte chunks,
 // first fit in address order, neighbours merged on release.
 //
-// Only free pieces hold links. A block handed out is an entry in its
-// chunk's side table (Chunk.h), so a request splits a piece by moving its
-// start up and a release grows a neighbouring piece in place; a link is
-// taken only when a release has no free neighbour and given back only when
-// a piece is taken whole or two pieces merge. Big blocks keep a link on
-// UsedMemList. The common paths stay in GetMem and PutMem; the rare ones
-// are kept out of line so that they cost the common ones nothing.
+// Every small block and free piece is described in its chunk's side table
+// (Chunk.h), which finds free neighbours in place; first fit goes through
+// the bounds of Fit.h. A request moves a piece's start up past the block,
+// a release grows a neighbouring piece or makes a new one, all in place
+// and without a record of its own, so a release cannot fail. Big blocks
+// keep a link on UsedMemList. The common paths stay in GetMem and PutMem;
+// the rare ones are out of line and cost the common ones nothing.
 #include "MemMgr/MemMgr.h"
 
 #include <algorithm>
@@ -15,7 +15,6 @@
 
 #include "MemMgr/Chunk.h"
 #include "MemMgr/Fit.h"
-#include "MemMgr/ListOps.h"
 #include "MemMgr/SysMem.h"
 
 LinkList FreeMemList = {nullptr, nullptr, 0, 1};
@@ -26,17 +25,11 @@ namespace {
 // The largest request whose rounded size still fits: (size + 31) & ~15.
 constexpr uint32_t kMaxAsk = INT32_MAX - 31;
 
-// The chunk set first and the link last, so that a failure leaves the
-// lists as they were.
+// The chunk set first, so that a failure leaves it all as it was.
 [[gnu::noinline]] void* NewChunk(uint32_t need) {
   if (!chunkSet.Reserve()) return nullptr;
   void* mem = SysMapChunk();
   if (mem == nullptr) return nullptr;
-  Link* rest = TakeLink();
-  if (rest == nullptr) {
-    SysUnmapChunk(mem);
-    return nullptr;
-  }
   const auto base = reinterpret_cast<uintptr_t>(mem);
   chunkSet.Add(base);
   ChunkMeta* m = MetaOf(base);
@@ -44,12 +37,8 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
   m->info(0) = static_cast<uint16_t>(kUsed | slots);
   m->info(kSlots - 1) = kEnd;
   m->info(slots) |= static_cast<uint16_t>(kStart | left);
-  m->link[slots] = rest;
   SetStart(m, slots);
   PieceGrew(m, slots, left);
-  rest->Key = base + need;
-  rest->Size = static_cast<int32_t>(left * kSlot);
-  ListInsertAfter(&FreeMemList, LastPieceBelow(m), rest);
   return mem;
 }
 
@@ -58,14 +47,14 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
 [[gnu::noinline]] void* NewBig(uint32_t need) {
   void* mem = SysAlloc(need);
   if (mem == nullptr) return nullptr;
-  Link* link = TakeLink();
+  Link* link = GetFreeLink();
   if (link == nullptr) {
     SysFree(mem);
     return nullptr;
   }
   link->Size = static_cast<int32_t>(need);
   link->Key = reinterpret_cast<uintptr_t>(mem);
-  ListInsertAfter(&UsedMemList, nullptr, link);
+  PushLink(&UsedMemList, link);
   return mem;
 }
 
@@ -78,72 +67,42 @@ Link* FindBig(uintptr_t addr) {
 [[gnu::noinline]] void PutBig(void* block) {
   if (block == nullptr) return;
   if (Link* link = FindBig(reinterpret_cast<uintptr_t>(block))) {
-    ListUnlink(&UsedMemList, link);
+    PopLink(&UsedMemList, link);
     SysFree(block);
-    GiveLink(link);
+    PushLink(&FreeLinkList, link);
   }
 }
 
-// Hands out the low end of `piece`.
-inline void* Carve(Link* piece, uint32_t need) {
-  const uintptr_t addr = piece->Key;
-  ChunkMeta* m = MetaOf(addr);
-  const unsigned slot = SlotOf(addr), slots = need / kSlot;
-  const auto left = static_cast<unsigned>(piece->Size) - need;
+// Hands out the low end of the piece at `slot`.
+inline void* Carve(ChunkMeta* m, unsigned slot, unsigned slots) {
+  const unsigned left = (m->info(slot) & kSlotsMask) - slots;
   if (left != 0) {  // the piece now starts past the block
     const unsigned rest = slot + slots;
-    m->info(rest) |= static_cast<uint16_t>(kStart | left / kSlot);  // keeps the end mark of a one-slot rest
-    m->link[rest] = piece;
+    m->info(rest) |= static_cast<uint16_t>(kStart | left);  // keeps the end mark of a one-slot rest
     MoveStart(m, slot, rest);
-    PieceShrank(m, slot, rest, left / kSlot);
-    piece->Key = addr + need;
-    piece->Size = static_cast<int32_t>(left);
+    PieceShrank(m, slot, rest, left);
   } else {  // taken whole
     m->info(slot + slots - 1) = 0;
     ClearStart(m, slot);
-    ListUnlink(&FreeMemList, piece);
-    GiveLink(piece);
+    PieceGone(m, slot);
   }
   m->info(slot) = static_cast<uint16_t>(kUsed | slots);
-  return reinterpret_cast<void*>(addr);
-}
-
-// A release with no free neighbour: a piece of its own, after the chunk's
-// nearest free piece below, else before its nearest one above, else after
-// the last piece of the chunks below. When no link can be had the block
-// simply stays handed out.
-[[gnu::noinline]] void PutAlone(ChunkMeta* m, uintptr_t addr, unsigned slot, unsigned slots) {
-  Link* piece = TakeLink();
-  if (piece == nullptr) return;
-  m->info(slot) = 0;
-  m->info(slot + slots - 1) = kEnd;
-  m->info(slot) |= static_cast<uint16_t>(kStart | slots);
-  m->link[slot] = piece;
-  piece->Key = addr;
-  piece->Size = static_cast<int32_t>(slots * kSlot);
-  Link* before;
-  if (const unsigned below = StartBelow(m, slot); below != kNone) before = m->link[below];
-  else if (const unsigned above = StartAbove(m, slot); above != kNone) before = m->link[above]->pPrev;
-  else before = LastPieceBelow(m);
-  ListInsertAfter(&FreeMemList, before, piece);
-  SetStart(m, slot);
-  PieceGrew(m, slot, slots);
-  std::memset(reinterpret_cast<void*>(addr), 0, slots * kSlot);
+  return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
 }
 
 }  // namespace
 
-// First fit and the carving inline; anything else is a tail call.
 void* GetMem(int32_t size) {
   if (static_cast<uint32_t>(size) > kMaxAsk) return nullptr;  // negative, or too big to round
   const uint32_t need = (static_cast<uint32_t>(size) + 31) & ~uint32_t{15};
   if (need >= kChunk) return NewBig(need);
+  const unsigned slots = need / kSlot;
   for (ChunkMeta* m : chunkSet)
-    if (Link* piece = ChunkFirstFit(m, need / kSlot)) return Carve(piece, need);
+    if (const unsigned slot = ChunkFirstFit(m, slots); slot != kNone) return Carve(m, slot, slots);
   return NewChunk(need);
 }
 
-// The pieces grow in place; the zero fill comes last, as a tail call.
+// The zero fill comes last, as a tail call.
 void PutMem(void* block) {
   const auto addr = reinterpret_cast<uintptr_t>(block);
   if (!chunkSet.Contains(addr & ~(kChunk - 1))) return PutBig(block);
@@ -156,7 +115,6 @@ void PutMem(void* block) {
   const bool joinPrev = (m->info(slot - 1) & kEnd) != 0;
   const uint16_t after = m->info(end);
   if ((after & kStart) != 0) {
-    Link* next = m->link[end];
     const unsigned nextSlots = after & kSlotsMask;
     m->info(end) = after & kEnd;  // interior now, unless it was a one-slot piece's end
     if (joinPrev) {               // all three become the piece below
@@ -165,19 +123,13 @@ void PutMem(void* block) {
       m->info(slot) = 0;
       m->info(slot - 1) = 0;
       m->info(start) = static_cast<uint16_t>(kStart | total);
-      m->link[start]->Size = static_cast<int32_t>(total * kSlot);
       ClearStart(m, end);
       PieceGrew(m, start, total);
-      ListUnlink(&FreeMemList, next);
-      GiveLink(next);
     } else {  // the piece above starts here now
       const unsigned total = slots + nextSlots;
       m->info(slot) = static_cast<uint16_t>(kStart | total);
-      m->link[slot] = next;
       MoveStart(m, end, slot);
       PieceGrew(m, slot, total);
-      next->Key = addr;
-      next->Size = static_cast<int32_t>(total * kSlot);
     }
   } else if (joinPrev) {  // the piece below reaches over the block
     const unsigned start = StartBelow(m, slot);
@@ -186,10 +138,13 @@ void PutMem(void* block) {
     m->info(end - 1) = kEnd;
     m->info(slot - 1) &= static_cast<uint16_t>(~kEnd);
     m->info(start) = static_cast<uint16_t>(kStart | total);
-    m->link[start]->Size = static_cast<int32_t>(total * kSlot);
     PieceGrew(m, start, total);
-  } else {
-    return PutAlone(m, addr, slot, slots);
+  } else {  // a piece of its own
+    m->info(slot) = 0;
+    m->info(end - 1) = kEnd;
+    m->info(slot) |= static_cast<uint16_t>(kStart | slots);
+    SetStart(m, slot);
+    PieceGrew(m, slot, slots);
   }
   std::memset(block, 0, slots * kSlot);
 }

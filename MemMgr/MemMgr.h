@@ -24,7 +24,9 @@ struct LinkList {
 };
 
 extern LinkList FreeLinkList;  // spare links, a stack
-extern LinkList FreeMemList;   // free pieces of the chunks, ascending by address
+// Empty: the pool's free pieces are described in its chunks' side tables
+// (MemMgr/Chunk.h), which are quicker to search and to merge in.
+extern LinkList FreeMemList;
 // Big blocks handed out, newest first. A small block handed out has no
 // link (its chunk's side table knows it), but FindLink on this list finds
 // it too: a record of its own with Key and Size, valid until the next call.
