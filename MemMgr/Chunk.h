@@ -6,7 +6,7 @@
 // The side table describes each 16-byte slot in 16 bits:
 //   kUsed | n    a block of n slots handed out starts here
 //   kStart | n   a free piece of n slots starts here
-//   kEnd         a free piece ends here (with kStart for a one-slot piece)
+//   kEnd | n     a free piece of n slots ends here (one slot: kStart | kEnd | 1)
 //   0            anything else
 // so a release finds its free neighbours at slot - 1 and at the slot past
 // its end, and only a true block start passes as a block. The table is the
@@ -72,17 +72,6 @@ inline void MoveStart(ChunkMeta* m, unsigned from, unsigned to) {
 }
 
 constexpr unsigned kNone = ~0u;
-
-// The highest free piece start below `slot`, or kNone.
-inline unsigned StartBelow(const ChunkMeta* m, unsigned slot) {
-  const unsigned w = slot / 64;
-  const uint64_t here = m->starts[w] & ((uint64_t{1} << (slot % 64)) - 1);
-  if (here != 0) return w * 64 + 63 - std::countl_zero(here);
-  const uint64_t words = m->summary & ((uint64_t{1} << w) - 1);
-  if (words == 0) return kNone;
-  const unsigned v = 63 - std::countl_zero(words);
-  return v * 64 + 63 - std::countl_zero(m->starts[v]);
-}
 
 // The lowest free piece start above `slot`, or kNone.
 inline unsigned StartAbove(const ChunkMeta* m, unsigned slot) {

@@ -20,26 +20,34 @@ uint64_t GroupsAtLeast(const ChunkMeta* m, unsigned slots) {
   return mask;
 }
 
+// The lowest of `starts` (in group `g`) of a piece of at least `slots`, or
+// kNone; a group searched whole gets its exact bound.
+unsigned SearchGroup(ChunkMeta* m, unsigned g, uint64_t starts, unsigned slots, bool whole) {
+  unsigned most = 0;
+  for (; starts != 0; starts &= starts - 1) {
+    const unsigned slot = g * 64 + std::countr_zero(starts);
+    const unsigned size = m->info(slot) & kSlotsMask;
+    if (size >= slots) return slot;
+    most = std::max(most, size);
+  }
+  if (whole) m->groupMax[g] = static_cast<int16_t>(most);
+  return kNone;
+}
+
 }  // namespace
 
-// Groups searched whole get their exact bound, a chunk searched whole its own.
+// The rest of `from`'s group first: the fit is often close by, and the
+// groups' bounds are worth reading only when it is not.
 unsigned FitSearch(ChunkMeta* m, unsigned from, unsigned slots) {
   if (m->chunkMax < static_cast<int>(slots)) return kNone;
-  const uint64_t above = ~uint64_t{0} << (from / 64);
+  const unsigned first = from / 64;
+  const unsigned near = SearchGroup(m, first, m->starts[first] & (~uint64_t{0} << (from % 64)), slots, from % 64 == 0);
+  if (near != kNone) return near;
+  const uint64_t above = first == kGroups - 1 ? 0 : ~uint64_t{0} << (first + 1);
   for (uint64_t groups = m->summary & GroupsAtLeast(m, slots) & above; groups != 0; groups &= groups - 1) {
     const unsigned g = std::countr_zero(groups);
-    const bool whole = g * 64 >= from;
-    unsigned most = 0;
-    for (uint64_t starts = m->starts[g] & (whole ? ~uint64_t{0} : ~uint64_t{0} << (from % 64)); starts != 0;
-         starts &= starts - 1) {
-      const unsigned slot = g * 64 + std::countr_zero(starts);
-      const unsigned size = m->info(slot) & kSlotsMask;
-      if (size >= slots) return slot;
-      most = std::max(most, size);
-    }
-    if (whole) m->groupMax[g] = static_cast<int16_t>(most);
+    if (const unsigned slot = SearchGroup(m, g, m->starts[g], slots, true); slot != kNone) return slot;
   }
   if (from == 0) m->chunkMax = *std::max_element(m->groupMax, m->groupMax + kGroups);
   return kNone;
 }
-

@@ -32,6 +32,24 @@ constexpr int16_t kNoLow = 0x7fff;
 // slots, or kNone.
 unsigned FitSearch(ChunkMeta* m, unsigned from, unsigned slots);
 
+// A search for `slots` found nothing from `from` to `found`: no bigger
+// need finds anything there either.
+inline void RaiseLow(ChunkMeta* m, unsigned from, int16_t found, unsigned slots) {
+#if defined(__SSE2__)
+  auto* low = reinterpret_cast<__m128i*>(m->low);
+  const __m128i now = _mm_load_si128(low);
+  const __m128i classes = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
+  const __m128i raise = _mm_and_si128(
+      _mm_cmpgt_epi16(classes, _mm_set1_epi16(static_cast<int16_t>(slots - 1))),
+      _mm_and_si128(_mm_cmpgt_epi16(now, _mm_set1_epi16(static_cast<int16_t>(from - 1))),
+                    _mm_cmplt_epi16(now, _mm_set1_epi16(found))));
+  _mm_store_si128(low, _mm_or_si128(_mm_and_si128(raise, _mm_set1_epi16(found)), _mm_andnot_si128(raise, now)));
+#else
+  for (unsigned c = slots; c <= kFitClasses; c++)
+    if (m->low[c - 1] >= static_cast<int16_t>(from) && m->low[c - 1] < found) m->low[c - 1] = found;
+#endif
+}
+
 // The lowest start of a free piece of at least `slots` slots, or kNone.
 inline unsigned ChunkFirstFit(ChunkMeta* m, unsigned slots) {
   unsigned slot;
@@ -41,8 +59,9 @@ inline unsigned ChunkFirstFit(ChunkMeta* m, unsigned slots) {
     slot = static_cast<unsigned>(low);
     const uint16_t info = m->info(slot);
     if ((info & kStart) != 0 && (info & kSlotsMask) >= slots) return slot;
-    slot = FitSearch(m, slot, slots);
-    low = slot == kNone ? kNoLow : static_cast<int16_t>(slot);
+    const unsigned from = slot;
+    slot = FitSearch(m, from, slots);
+    RaiseLow(m, from, slot == kNone ? kNoLow : static_cast<int16_t>(slot), slots);
     return slot;
   }
   return FitSearch(m, 0, slots);

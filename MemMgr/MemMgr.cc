@@ -35,7 +35,7 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
   ChunkMeta* m = MetaOf(base);
   const unsigned slots = need / kSlot, left = kSlots - slots;
   m->info(0) = static_cast<uint16_t>(kUsed | slots);
-  m->info(kSlots - 1) = kEnd;
+  m->info(kSlots - 1) = static_cast<uint16_t>(kEnd | left);
   m->info(slots) |= static_cast<uint16_t>(kStart | left);
   SetStart(m, slots);
   PieceGrew(m, slots, left);
@@ -75,10 +75,11 @@ Link* FindBig(uintptr_t addr) {
 
 // Hands out the low end of the piece at `slot`.
 inline void* Carve(ChunkMeta* m, unsigned slot, unsigned slots) {
-  const unsigned left = (m->info(slot) & kSlotsMask) - slots;
+  const unsigned size = m->info(slot) & kSlotsMask, left = size - slots;
   if (left != 0) {  // the piece now starts past the block
     const unsigned rest = slot + slots;
-    m->info(rest) |= static_cast<uint16_t>(kStart | left);  // keeps the end mark of a one-slot rest
+    m->info(slot + size - 1) = static_cast<uint16_t>(kEnd | left);
+    m->info(rest) |= static_cast<uint16_t>(kStart | left);  // a one-slot rest starts where it ends
     MoveStart(m, slot, rest);
     PieceShrank(m, slot, rest, left);
   } else {  // taken whole
@@ -112,36 +113,37 @@ void PutMem(void* block) {
   if ((info & kUsed) == 0 || addr % kSlot != 0) return;  // not a block start
 
   const unsigned slots = info & kSlotsMask, end = slot + slots;
-  const bool joinPrev = (m->info(slot - 1) & kEnd) != 0;
-  const uint16_t after = m->info(end);
+  const uint16_t before = m->info(slot - 1), after = m->info(end);
   if ((after & kStart) != 0) {
-    const unsigned nextSlots = after & kSlotsMask;
-    m->info(end) = after & kEnd;  // interior now, unless it was a one-slot piece's end
-    if (joinPrev) {               // all three become the piece below
-      const unsigned start = StartBelow(m, slot);
-      const unsigned total = (m->info(start) & kSlotsMask) + slots + nextSlots;
-      m->info(slot) = 0;
+    const unsigned nextSlots = after & kSlotsMask, last = end + nextSlots - 1;
+    m->info(end) = 0;
+    if ((before & kEnd) != 0) {  // all three become the piece below
+      const unsigned start = slot - (before & kSlotsMask);
+      const unsigned total = (before & kSlotsMask) + slots + nextSlots;
       m->info(slot - 1) = 0;
+      m->info(slot) = 0;
+      m->info(last) = static_cast<uint16_t>(kEnd | total);
       m->info(start) = static_cast<uint16_t>(kStart | total);
       ClearStart(m, end);
       PieceGrew(m, start, total);
     } else {  // the piece above starts here now
       const unsigned total = slots + nextSlots;
+      m->info(last) = static_cast<uint16_t>(kEnd | total);
       m->info(slot) = static_cast<uint16_t>(kStart | total);
       MoveStart(m, end, slot);
       PieceGrew(m, slot, total);
     }
-  } else if (joinPrev) {  // the piece below reaches over the block
-    const unsigned start = StartBelow(m, slot);
-    const unsigned total = (m->info(start) & kSlotsMask) + slots;
+  } else if ((before & kEnd) != 0) {  // the piece below reaches over the block
+    const unsigned start = slot - (before & kSlotsMask);
+    const unsigned total = (before & kSlotsMask) + slots;
+    m->info(slot - 1) = 0;
     m->info(slot) = 0;
-    m->info(end - 1) = kEnd;
-    m->info(slot - 1) &= static_cast<uint16_t>(~kEnd);
+    m->info(end - 1) = static_cast<uint16_t>(kEnd | total);
     m->info(start) = static_cast<uint16_t>(kStart | total);
     PieceGrew(m, start, total);
   } else {  // a piece of its own
     m->info(slot) = 0;
-    m->info(end - 1) = kEnd;
+    m->info(end - 1) = static_cast<uint16_t>(kEnd | slots);
     m->info(slot) |= static_cast<uint16_t>(kStart | slots);
     SetStart(m, slot);
     PieceGrew(m, slot, slots);
