@@ -3,12 +3,16 @@
 # package, and run the installer from that site on a throw-away copy of
 # this machine, at your terminal. When the installer ends, the list of
 # every change it made is printed; the machine itself is left untouched.
+# Each run keeps its results (the list of changes, the changed layer with
+# the installer's log, the written diskettes) in a directory of its own,
+# BUILD/demo/run-DATE-TIME, which it names.
 #
 #   ./demo.sh            build into build/ and run the demo
 #   DEMO_BUILD_DIR=dir ./demo.sh   build into dir instead
 #
 # Needs root (the copy of the machine is an overlay in a private mount
-# namespace). Packages that are missing are installed with apt-get.
+# namespace). Packages that are missing are installed with apt-get
+# (tools/packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 repo=$(pwd)
@@ -20,36 +24,31 @@ if [ "$(id -u)" != 0 ]; then
   exit 1
 fi
 
-need=()
-for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev ncompress tar util-linux; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "== installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends "${need[@]}"
-fi
+. tools/packages.sh
+ensure_packages demo.sh build
 
 build=${DEMO_BUILD_DIR:-build}
 echo "== building into $build/ (a few minutes; the output goes to $build/demo-build.log)"
 mkdir -p "$build"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-       cmake --build "$build" -j "$jobs"; } >"$build/demo-build.log" 2>&1; then
+       cmake --build "$build" -j "$jobs" --target setup_bin setup_hlp; } >"$build/demo-build.log" 2>&1; then
   tail -n 40 "$build/demo-build.log" >&2
   echo "demo.sh: the build failed; the whole output is in $build/demo-build.log" >&2
   exit 1
 fi
 
-# The medium: an installation site made from the sample package, as the
-# installer's own "Create an installation site." would leave it.
+# This run's results, beside those of earlier runs.
 build=$(cd "$build" && pwd)
-work=$build/demo
-rm -rf "$work"
-mkdir -p "$work"
+mkdir -p "$build/demo"
+work=$(mktemp -d "$build/demo/run-$(date +%Y%m%d-%H%M%S)-XXX")
+echo "== this run's results go to ${work#"$repo"/}/"
+
+# The medium: an installation site made from the sample package, as the
+# installer's own "Create an installation site." would leave it, with the
+# installer as it goes on media (stripped).
 help_args=()
 [ -f "$build/bin/setup.hlp" ] && help_args=(--help-file "$build/bin/setup.hlp")
-tools/mkmedia/mkmedia --site --setup "$build/bin/setup" "${help_args[@]}" sample "$work/site" >/dev/null
+tools/mkmedia/mkmedia --site --setup "$build/dist/setup" "${help_args[@]}" sample "$work/site" >/dev/null
 # Not where "Create an installation site." would put a new one by default.
 site=/cdrom/SolarisTavrin7315
 preview=$work/changes
@@ -98,4 +97,5 @@ for disk in "$work"/upper/var/tmp/cowdemo-floppy/disk*; do
   [ -d "$disk" ] && [ -n "$(ls -A "$disk")" ] || continue
   echo "== written diskette ${disk##*/}: $(ls "$disk" | tr '\n' ' ')"
 done
-echo "== the machine itself is unchanged; the list is kept in ${preview#"$repo"/}"
+echo "== the machine itself is unchanged. This run's results are kept in ${work#"$repo"/}/:"
+echo "   changes (the list above), upper/ (everything the run wrote), site/ (the medium)"
