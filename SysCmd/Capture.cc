@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MemMgr/MemMgr.h"
+#include "SysCmd/Capture.h"
 #include "SysCmd/CmdLine.h"
 #include "SysCmd/SysCmd.h"
 
@@ -21,10 +22,16 @@ Response* GetCmdResponse(int row, const char* filter, const char* fmt, ...) {
   std::fflush(stdout);
   FILE* pipe = popen(line.c_str(), "r");
   if (!pipe) return nullptr;
+  Response* first = ReadResponse(pipe, filter);
+  pclose(pipe);
+  return first;
+}
+
+Response* ReadResponse(FILE* in, const char* filter) {
   Response* first = nullptr;
   Response** tail = &first;
   char buf[4096];
-  while (std::fgets(buf, sizeof buf, pipe)) {
+  while (std::fgets(buf, sizeof buf, in)) {
     if (filter && *filter && !std::strstr(buf, filter)) continue;
     auto* node = static_cast<Response*>(GetMem(sizeof(Response)));
     if (!node) SysError("Unable to allocate memory");
@@ -33,7 +40,6 @@ Response* GetCmdResponse(int row, const char* filter, const char* fmt, ...) {
     *tail = node;
     tail = &node->pNext;
   }
-  pclose(pipe);
   return first;
 }
 
@@ -82,18 +88,22 @@ static int AvailColumn(std::string_view header) {
 }
 
 int GetDiskSpace(const char* dir, int64_t* bytes) {
-  *bytes = 0;
   Response* list = GetCmdResponse(CMD_DF, "", "%s", dir);
+  int found = DiskSpaceOf(list, bytes);
+  FreeResponseList(list);
+  return found;
+}
+
+int DiskSpaceOf(const Response* list, int64_t* bytes) {
+  *bytes = 0;
   if (!list) return 0;
   const int column = AvailColumn(list->pRespLine);
-  if (column < 0) {  // no figure can be had: the caller skips its check
-    FreeResponseList(list);
-    return 0;
-  }
+  if (column < 0) return 0;  // no figure can be had: the caller skips its check
   // A data line may be split after a long device name; its words then
   // continue on the next line.
   std::vector<std::string_view> words;
-  for (Response* r = list->pNext; r && static_cast<int>(words.size()) <= column; r = r->pNext) {
+  for (const Response* r = list->pNext; r && static_cast<int>(words.size()) <= column;
+       r = r->pNext) {
     std::vector<std::string_view> more = Words(r->pRespLine);
     words.insert(words.end(), more.begin(), more.end());
   }
@@ -101,21 +111,25 @@ int GetDiskSpace(const char* dir, int64_t* bytes) {
     std::string figure(words[static_cast<size_t>(column)]);
     *bytes = std::strtoll(figure.c_str(), nullptr, 10) * 1024;
   }
-  FreeResponseList(list);
   return 1;
 }
 
 char* GetSysPsIdList(const char* name) {
   Response* list = GetCmdResponse(CMD_PS, name, "%s", "");
+  char* ids = PsIdListOf(list, name);
+  FreeResponseList(list);
+  return ids;
+}
+
+char* PsIdListOf(const Response* list, const char* name) {
   std::string ids;
-  for (Response* r = list; r; r = r->pNext) {
+  for (const Response* r = list; r; r = r->pNext) {
     std::vector<std::string_view> words = Words(r->pRespLine);
     if (words.size() >= 4 && words[3] == name) {
       ids += ' ';
       ids += words[0];
     }
   }
-  FreeResponseList(list);
   if (ids.empty()) return nullptr;
   ids += ' ';
   return SaveStr_(ids.c_str());

@@ -27,13 +27,7 @@ static const char* const kQueueDirs[] = {
     "/var/spool/lp/requests",
 };
 
-// The home named by the earlier lp, or false when the file is not the
-// earlier product's lp.
-static bool ReadHome(std::string* home, bool* cut) {
-  if (!OpenInputFile(kLp, 1)) return false;
-  char head[2000];
-  size_t n = std::fread(head, 1, sizeof head, pIn);
-  CloseInputFile();
+bool EarlierHome(const char* head, size_t n, std::string* home, bool* cut) {
   if (n < 9 || std::memcmp(head, "#!/bin/sh", 9) != 0) return false;
   const char* mark = static_cast<const char*>(memmem(head, n, kMark, sizeof kMark - 1));
   if (mark == nullptr) return false;
@@ -43,8 +37,18 @@ static bool ReadHome(std::string* home, bool* cut) {
   home->assign(start, end);
   // A line that runs past the bytes read was cut: its home would be a
   // shorter path, perhaps one of the system's.
-  *cut = end == head + n && n == sizeof head;
+  *cut = end == head + n && n == kEarlierHead;
   return true;
+}
+
+// The home named by the earlier lp, or false when the file is not the
+// earlier product's lp.
+static bool ReadHome(std::string* home, bool* cut) {
+  if (!OpenInputFile(kLp, 1)) return false;
+  char head[kEarlierHead];
+  size_t n = std::fread(head, 1, sizeof head, pIn);
+  CloseInputFile();
+  return EarlierHome(head, n, home, cut);
 }
 
 // Directories that no home may be, nor contain: the system's own trees and
@@ -95,27 +99,38 @@ static bool IsUsableHome(const std::string& home) {
   return !realpath(clean.c_str(), real) || !IsSystemDir(real);
 }
 
+EarlierQueue EarlierQueueName(const char* piece, bool* lineStart, std::string* name) {
+  bool wasStart = *lineStart;
+  size_t len = std::strlen(piece);
+  *lineStart = len > 0 && piece[len - 1] == '\n';
+  if (!wasStart || piece[0] == '#' || piece[0] == '\n') return QUEUE_NONE;
+  const char* word = GetToken(piece, " \t#\r\n");
+  if (word == nullptr) return QUEUE_NONE;
+  if (flTokenCut) return QUEUE_CUT;
+  name->assign(word);
+  return IsPlainFileName(word) ? QUEUE_NAME : QUEUE_REFUSED;
+}
+
 // Queue names from the earlier product's printer list, in file order.
 static std::vector<std::string> ReadQueueNames(const char* listPath) {
   std::vector<std::string> names;
   if (!OpenInputFile(listPath, 1)) return names;
-  bool lineStart = true;  // a line longer than one read comes in pieces
+  bool lineStart = true;
+  std::string name;
   while (GetFileLine()) {
-    bool wasStart = lineStart;
-    size_t len = std::strlen(LineBuf);
-    lineStart = len > 0 && LineBuf[len - 1] == '\n';
-    if (!wasStart || LineBuf[0] == '#' || LineBuf[0] == '\n') continue;
-    char* name = GetToken(LineBuf, " \t#\r\n");
-    if (name == nullptr) continue;
-    if (flTokenCut) {
-      ErrorMsg(1, 0, "%s: queue name longer than 127 characters left alone", listPath);
-      continue;
+    switch (EarlierQueueName(LineBuf, &lineStart, &name)) {
+      case QUEUE_NAME:
+        names.push_back(name);
+        break;
+      case QUEUE_CUT:
+        ErrorMsg(1, 0, "%s: queue name longer than 127 characters left alone", listPath);
+        break;
+      case QUEUE_REFUSED:
+        ErrorMsg(1, 0, "%s: queue name \"%s\" left alone", listPath, name.c_str());
+        break;
+      case QUEUE_NONE:
+        break;
     }
-    if (!IsPlainFileName(name)) {
-      ErrorMsg(1, 0, "%s: queue name \"%s\" left alone", listPath, name);
-      continue;
-    }
-    names.emplace_back(name);
   }
   CloseInputFile();
   return names;

@@ -66,7 +66,18 @@ int RunPreview(const PreviewOptions& opt, const std::string& workArea,
 
 // Earlier-product removal.
 void DelKDLM();
-
+// What DelKDLM reads, apart from the files: the home that the first n
+// bytes of /usr/bin/lp name (at most kEarlierHead are read), false when
+// they are not the earlier product's lp; *cut when the home's line runs
+// past the bytes read.
+constexpr size_t kEarlierHead = 2000;
+bool EarlierHome(const char* head, size_t n, std::string* home, bool* cut);
+// One piece of the printer list as GetFileLine hands it over. A line
+// longer than one read comes in pieces: *lineStart says whether this one
+// begins a line (true for the first) and is set for the next. A queue
+// name, or the word left alone, goes into *name.
+enum EarlierQueue { QUEUE_NONE, QUEUE_NAME, QUEUE_CUT, QUEUE_REFUSED };
+EarlierQueue EarlierQueueName(const char* piece, bool* lineStart, std::string* name);
 
 // Main menu actions (menu handlers; their arguments are not used).
 int Install(TextMenu* menu, TextMenuItem* item);
