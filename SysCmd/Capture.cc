@@ -109,7 +109,10 @@ int DiskSpaceOf(const Response* list, int64_t* bytes) {
   }
   if (static_cast<int>(words.size()) > column) {
     std::string figure(words[static_cast<size_t>(column)]);
-    *bytes = std::strtoll(figure.c_str(), nullptr, 10) * 1024;
+    // A figure that no 64 bits of bytes hold is held at their end, not
+    // wrapped: a corrupt df never turns too little space into plenty.
+    long long k = std::strtoll(figure.c_str(), nullptr, 10);
+    *bytes = k > INT64_MAX / 1024 ? INT64_MAX : k < INT64_MIN / 1024 ? INT64_MIN : k * 1024;
   }
   return 1;
 }

@@ -35,6 +35,9 @@ TEST_F(CaptureTest, DiskSpaceReadsAvailColumnOfEveryLayout) {
   const struct { const char *layout, *avail; int result; int64_t bytes; } cases[] = {
       {"solaris", "16602", 1, k16602}, {"gnu", "16602", 1, k16602}, {"bsd", "16602", 1, k16602},
       {"solaris-wrap", "16602", 1, k16602}, {"solaris", "4294967296", 1, 4294967296LL * 1024},
+      // Figures past 64 bits of bytes are held at the ends, not wrapped.
+      {"gnu", "99999999999999999999", 1, INT64_MAX}, {"bsd", "-9007199254740993", 1, INT64_MIN},
+      {"bsd", "-20", 1, -20 * 1024},
       {"noavail", "16602", 0, 0},  // no figure: check skipped
       {"header", "16602", 1, 0},   // no data line
   };
