@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -134,7 +135,7 @@ struct Compiler {
   }
 
   // One text line; *joined is set when it ends in a lone backslash.
-  bool TextLine(const std::string& s, std::string* out, size_t* links, bool* joined) {
+  bool TextLine(const std::string& s, std::string* out, bool* joined) {
     *joined = false;
     for (size_t i = 0; i < s.size(); i++) {
       char c = s[i];
@@ -148,7 +149,6 @@ struct Compiler {
         out->push_back(c);
       } else if (c == '{') {
         if (!Link(s, &i, out)) return false;
-        ++*links;
       } else if (c == '`') {
         std::string lit;
         i++;
@@ -182,6 +182,30 @@ struct Compiler {
     return true;
   }
 };
+
+// Where link number kMaxLinks + 1 of a screen's content begins, or npos.
+// Links are counted as the viewer reads the bytes, so that those written
+// with escapes count too: a link code with its two target bytes, then
+// text up to the end code; title and literal runs hold none.
+size_t ExtraLink(const std::string& content) {
+  const unsigned char* c = reinterpret_cast<const unsigned char*>(content.data());
+  const size_t len = content.size();
+  auto runEnd = [&](size_t b) {
+    const void* e = b < len ? memchr(c + b, kEnd, len - b) : nullptr;
+    return e ? static_cast<size_t>(static_cast<const unsigned char*>(e) - c) : len;
+  };
+  size_t links = 0;
+  for (size_t i = 0; i < len; i++) {
+    if (c[i] == kTitle || c[i] == kLiteral) {
+      i = runEnd(i + 1);
+    } else if (c[i] == kLink || c[i] == kLinkAlt) {
+      if (i + 2 >= len) break;
+      if (++links > kMaxLinks) return i;
+      i = runEnd(i + 3);
+    }
+  }
+  return std::string::npos;
+}
 
 std::vector<std::string> SplitLines(const std::string& source) {
   std::vector<std::string> lines;
@@ -302,29 +326,39 @@ bool CompileHelp(const std::string& source, std::string* file, std::string* erro
   if (names.size() > 0xfffe) return cc.Fail("too many screens");
 
   std::vector<std::string> contents;
-  std::vector<size_t> links;
+  // Where each line of the current screen begins in its content.
+  std::vector<std::pair<size_t, int>> lineStarts;
+  auto checkLinks = [&]() {
+    if (contents.empty()) return true;
+    size_t at = ExtraLink(contents.back());
+    if (at == std::string::npos) return true;
+    for (const auto& [offset, line] : lineStarts)
+      if (offset <= at) cc.lineNo = line;
+    return cc.Fail("screen '" + names[contents.size() - 1] + "' has more than " +
+                   std::to_string(kMaxLinks) + " links");
+  };
   for (size_t n = 0; n < lines.size(); n++) {
     const std::string& s = lines[n];
     cc.lineNo = static_cast<int>(n + 1);
     if (StartsWith(s, "@screen")) {
+      if (!checkLinks()) return false;
       contents.emplace_back();
-      links.push_back(0);
+      lineStarts.clear();
       continue;
     }
     if (contents.empty()) return cc.Fail("text before the first @screen");
+    lineStarts.emplace_back(contents.back().size(), cc.lineNo);
     if (StartsWith(s, "@title")) {
       if (!cc.Title(s, &contents.back())) return false;
     } else if (StartsWith(s, "@")) {
       return cc.Fail("unknown directive " + s + " (write \\@ for a text '@')");
     } else {
       bool joined;
-      if (!cc.TextLine(s, &contents.back(), &links.back(), &joined)) return false;
+      if (!cc.TextLine(s, &contents.back(), &joined)) return false;
       if (!joined) contents.back().push_back(static_cast<char>(kNewline));
-      if (links.back() > kMaxLinks)
-        return cc.Fail("screen '" + names[contents.size() - 1] + "' has more than " +
-                       std::to_string(kMaxLinks) + " links");
     }
   }
+  if (!checkLinks()) return false;
 
   std::string f;
   f.push_back(0);
@@ -364,7 +398,7 @@ bool DecompileHelp(const std::string& f, std::string* source, std::string* error
     size_t start, len;
   };
   std::vector<Screen> screens;
-  size_t end = 3 + 4 * count;
+  size_t end = 3 + 4 * count, total = 0;
   for (size_t n = 0; n < count; n++) {
     size_t off = Get32(f, 3 + 4 * n);
     Screen s{0, 0};
@@ -375,6 +409,14 @@ bool DecompileHelp(const std::string& f, std::string* source, std::string* error
       end = std::max(end, s.start + s.len);
     }
     screens.push_back(s);
+    // Screens may share their bytes: a small file could then make a
+    // source of gigabytes, which no help file can come back from.
+    total += s.len;
+    if (total > kMaxFile) {
+      *error = "its screens hold more than " + std::to_string(kMaxFile) +
+               " bytes together, more than a help file can";
+      return false;
+    }
   }
   std::vector<std::string> names = StoredNames(f, end, count);
   if (names.empty())

@@ -29,5 +29,6 @@
 bool CompileHelp(const std::string& source, std::string* file, std::string* error);
 
 // Turns a help file image into help source. Fails only on a file that
-// cannot be a help file (shorter than its header).
+// cannot be a help file: shorter than its header, or with screens that
+// hold more than 65535 bytes together.
 bool DecompileHelp(const std::string& file, std::string* source, std::string* error);

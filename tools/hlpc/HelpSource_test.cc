@@ -24,8 +24,12 @@ TEST(HelpSourceCompile, WritesTheViewersLayout) {
 }
 
 TEST(HelpSourceCompile, RefusesFaultySource) {
-  std::string many = "@screen a\n", big = many;
+  std::string many = "@screen a\n", big = many, raw = many + "@title T\n";
   for (int i = 0; i < 43; i++) many += "{a|x}\n";
+  // Link codes written as escapes are links to the viewer too; those in a
+  // literal run or a title are not.
+  for (int i = 0; i < 42; i++) raw += i % 2 ? "{a|x}\n" : "\\x04\\x00\\x01x\\x01\n";
+  raw += "`\\x05\\x00\\x01x\\x01`\n@title \\x05\\x00\\x01x\\x01\ny \\x05\\x00\\x01x\\x01\n";
   for (int i = 0; i < 700; i++) big += std::string(99, 'x') + "\n";
   // clang-format off
   const struct { std::string src, error; } cases[] = {
@@ -44,6 +48,7 @@ TEST(HelpSourceCompile, RefusesFaultySource) {
       {"@screen a\ndos\r\n", "line 2: control character 0x0d (write \\x0d)"},
       {"@screen a\n@titel x\n", "line 2: unknown directive @titel x (write \\@ for a text '@')"},
       {many, "line 44: screen 'a' has more than 42 links"},
+      {raw, "line 47: screen 'a' has more than 42 links"},
       {big, "line 701: the help file would be 70035 bytes, more than the viewer reads (65535)"},
   };
   // clang-format on
@@ -87,6 +92,16 @@ TEST(HelpSourceDecompile, NamesAndCodesOfForeignFiles) {
   std::string error;
   EXPECT_FALSE(DecompileHelp("ab", &src, &error));
   EXPECT_EQ(error, "shorter than a help file header");
+  // Screens that share their bytes: the source would be gigabytes.
+  std::string shared = Bytes({0, 0, 0});
+  for (int i = 0; i < 2; i++) shared += Be32(11);
+  shared += Bytes({0, 0, 0}) + Be32(40000) + std::string(40000, 'x');
+  EXPECT_FALSE(DecompileHelp(shared, &src, &error));
+  EXPECT_EQ(error, "its screens hold more than 65535 bytes together, more than a help file can");
+  // Cut to 29993 bytes of content, both screens show them.
+  const std::string body = std::string(29993, 'x') + "\\\n";
+  EXPECT_EQ(Decompile(shared.substr(0, 30011)),
+            "@screen screen0\n" + body + "@screen screen1\n" + body);
   // Offsets and lengths outside the file give empty screens.
   EXPECT_EQ(Decompile(Bytes({0, 0, 0, 0, 0,    0,    11,   0xff, 0xff, 0xff,
                              0, 0, 0, 0, 0x7f, 0xff, 0xff, 0xff, 'a',  'b'})),
