@@ -70,7 +70,7 @@ if [ -t 0 ]; then
   read -r _
 fi
 set +e
-PATH=$inside_path:$PATH FLOPPY_STATE=/var/tmp/cowdemo-floppy \
+PATH=$inside_path:$PATH FLOPPY_STATE=/var/tmp/cowdemo-floppy COWHOST_LIST=$build/bin/cowlist \
   tools/cowhost/cowhost -p "$preview" -u "$work/upper" \
     -r "$work/site:$site" \
     -r "$repo/tools/floppy:/opt/cowdemo/floppy" \

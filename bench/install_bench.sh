@@ -17,6 +17,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$src/build}" && pwd)
 runs=${2:-5}
 cowhost=$src/tools/cowhost/cowhost
+export COWHOST_LIST=$build/bin/cowlist
 [ -x "$build/bin/setup" ] || { echo "no $build/bin/setup: build the setup_bin target" >&2; exit 2; }
 [ "$(id -u)" = 0 ] || { echo "needs root (copy-on-write host)" >&2; exit 77; }
 

@@ -12,6 +12,9 @@ namespace {
 
 std::string Src(const std::string& rel) { return std::string(SETUP_SOURCE_DIR) + "/" + rel; }
 
+// The change lister that cowhost calls, from this build.
+const char kLister[] = SETUP_BINARY_DIR "/bin/cowlist";
+
 void System(const std::string& cmd) { ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd; }
 
 }  // namespace
@@ -50,7 +53,7 @@ std::string SetupRun::Unusable() {
   for (const char* tool : {"compress", "uncompress", "tar", "split"})
     if (std::system((std::string("command -v ") + tool + " >/dev/null").c_str()) != 0)
       return std::string("needs ") + tool;
-  RunResult r = RunProgram({{Src("tools/cowhost/cowhost"), "--", "true"}, {}, "", ""});
+  RunResult r = RunProgram({{Src("tools/cowhost/cowhost"), "--", "true"}, {{"COWHOST_LIST", kLister}}, "", ""});
   return r.status == 0 ? "" : "the copy-on-write host is not available: " + r.err;
 }
 
@@ -117,6 +120,7 @@ RunResult SetupRun::Sh(const std::string& script, const std::string& input, cons
   req.env.emplace("PATH", "/h/bin:/usr/sbin:/usr/bin:/sbin:/bin");
   req.env.emplace("FAKE_DF_AVAIL", "100000");
   req.env.emplace("FLOPPY_STATE", "/h/floppy");
+  req.env.emplace("COWHOST_LIST", kLister);
   req.input = input;
   return RunProgram(req);
 }
