@@ -16,14 +16,14 @@ bool ChunkSet::Reserve() {
   auto* slots = static_cast<uintptr_t*>(SysAlloc(size * sizeof(uintptr_t)));
   auto* order = static_cast<ChunkMeta**>(SysAlloc(size / 2 * sizeof(ChunkMeta*)));
   if (slots == nullptr || order == nullptr) {
-    SysFree(slots);
-    SysFree(order);
+    SysFree(slots, size * sizeof(uintptr_t));
+    SysFree(order, size / 2 * sizeof(ChunkMeta*));
     return false;
   }
   std::memset(slots, 0, size * sizeof(uintptr_t));
   if (count_ != 0) std::memcpy(order, order_, count_ * sizeof(ChunkMeta*));
-  if (slots_ != none_) SysFree(slots_);
-  SysFree(order_);
+  if (slots_ != none_) SysFree(slots_, (mask_ + 1) * sizeof(uintptr_t));
+  SysFree(order_, (mask_ + 1) / 2 * sizeof(ChunkMeta*));
   slots_ = slots;
   order_ = order;
   mask_ = size - 1;

@@ -4,8 +4,8 @@
 #include "MemMgr/SysMem.h"
 
 namespace {
-// Links taken from the system at once. Only free pieces and big blocks
-// hold links, a few hundred at most in a run of the program.
+// Links taken from the system at once. Of the pool's blocks only big
+// ones hold links, a handful in a run of the program.
 constexpr int kLinkSlab = 256;
 }  // namespace
 

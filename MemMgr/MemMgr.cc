@@ -49,7 +49,7 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
   if (mem == nullptr) return nullptr;
   Link* link = GetFreeLink();
   if (link == nullptr) {
-    SysFree(mem);
+    SysFree(mem, need);
     return nullptr;
   }
   link->Size = static_cast<int32_t>(need);
@@ -68,7 +68,7 @@ Link* FindBig(uintptr_t addr) {
   if (block == nullptr) return;
   if (Link* link = FindBig(reinterpret_cast<uintptr_t>(block))) {
     PopLink(&UsedMemList, link);
-    SysFree(block);
+    SysFree(block, static_cast<size_t>(link->Size));
     PushLink(&FreeLinkList, link);
   }
 }

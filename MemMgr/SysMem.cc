@@ -15,7 +15,7 @@ int sysFailIn = 0;
 
 namespace {
 
-size_t mappedBytes = 0;
+size_t heldBytes = 0, mappedBytes = 0;
 
 bool FailNow() { return sysFailIn > 0 && --sysFailIn == 0; }
 
@@ -29,9 +29,19 @@ size_t RegionBytes() {
 
 }  // namespace
 
-void* SysAlloc(size_t bytes) { return FailNow() ? nullptr : std::malloc(bytes); }
+void* SysAlloc(size_t bytes) {
+  void* block = FailNow() ? nullptr : std::malloc(bytes);
+  if (block != nullptr) heldBytes += bytes;
+  return block;
+}
 
-void SysFree(void* block) { std::free(block); }
+void SysFree(void* block, size_t bytes) {
+  if (block == nullptr) return;
+  std::free(block);
+  heldBytes -= bytes;
+}
+
+size_t SysHeldBytes() { return heldBytes; }
 
 void* SysMapChunk() {
   if (FailNow()) return nullptr;

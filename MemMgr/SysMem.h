@@ -6,7 +6,8 @@
 #include <cstddef>
 
 void* SysAlloc(size_t bytes);
-void SysFree(void* block);
+void SysFree(void* block, size_t bytes);
+size_t SysHeldBytes();  // allocations held now
 
 // A zeroed chunk with its side table behind it, the chunk 64 KiB-aligned.
 void* SysMapChunk();
