@@ -8,6 +8,9 @@
 # BUILD/demo/run-DATE-TIME, which it names.
 #
 #   ./demo.sh            build into build/ and run the demo
+#   ./demo.sh --preview  the same, with the installer's own preview: it
+#                        lists what it changed in its view and says that
+#                        nothing was changed (here: in the copy either)
 #   DEMO_BUILD_DIR=dir ./demo.sh   build into dir instead
 #
 # Needs root (the copy of the machine is an overlay in a private mount
@@ -17,6 +20,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 repo=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+setup_args=''
+case ${1:-} in
+  --preview) setup_args=--preview ;;
+  '') ;;
+  *) echo "usage: ./demo.sh [--preview]" >&2; exit 2 ;;
+esac
 
 if [ "$(id -u)" != 0 ]; then
   echo "demo.sh: run me as root: the installer runs on a copy of this machine" >&2
@@ -31,7 +40,7 @@ build=${DEMO_BUILD_DIR:-build}
 echo "== building into $build/ (a few minutes; the output goes to $build/demo-build.log)"
 mkdir -p "$build"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-       cmake --build "$build" -j "$jobs" --target setup_bin setup_hlp; } >"$build/demo-build.log" 2>&1; then
+       cmake --build "$build" -j "$jobs" --target setup_bin setup_hlp cowlist; } >"$build/demo-build.log" 2>&1; then
   tail -n 40 "$build/demo-build.log" >&2
   echo "demo.sh: the build failed; the whole output is in $build/demo-build.log" >&2
   exit 1
@@ -76,7 +85,7 @@ PATH=$inside_path:$PATH FLOPPY_STATE=/var/tmp/cowdemo-floppy COWHOST_LIST=$build
     -r "$repo/tools/floppy:/opt/cowdemo/floppy" \
     -x /var/tmp/cowdemo-floppy -x /floppy -C "$site" -- \
     /bin/sh -c 'floppyctl init "$FLOPPY_STATE" --empty --blank 3 >/dev/null && \
-                floppyctl sync && PATH=$0 exec ./setup' "$inside_path"
+                floppyctl sync && PATH=$0 exec ./setup $1' "$inside_path" "$setup_args"
 status=$?
 set -e
 if [ $status = 77 ]; then

@@ -15,6 +15,7 @@ namespace {
 
 const char kUsage[] =
     "usage: setup [WORK_AREA] [manual]\n"
+    "       setup --preview [--preview-out FILE] [WORK_AREA] [manual]\n"
     "       setup --help | -h | --version\n"
     "\n"
     "Installs the Tavrin print driver and utilities for the Zanto 7315 printer\n"
@@ -26,6 +27,15 @@ const char kUsage[] =
     "               WORK_AREA/ZantoInstall (default /tmp); it needs\n"
     "               17000000 bytes free\n"
     "  manual       leave the copied files in the work area at the end\n"
+    "  --preview    run as usual, with the same screens, questions and log, but\n"
+    "               on a throw-away copy-on-write view of this host; then list\n"
+    "               every change the run made there (+ added, ~ changed,\n"
+    "               - removed; type, mode, owner, group, path), the log's and\n"
+    "               the work area's apart at the end. Nothing changes on the\n"
+    "               host, but volcheck and eject still act on the real drive,\n"
+    "               and what is written to diskettes lands in the view, not on\n"
+    "               them. Needs root and overlay support\n"
+    "  --preview-out FILE  also write the list of changes to FILE\n"
     "  -h, --help   print this text and exit\n"
     "  --version    print the name and version and exit\n"
     "\n"
