@@ -99,14 +99,23 @@ static bool IsUsableHome(const std::string& home) {
   return !realpath(clean.c_str(), real) || !IsSystemDir(real);
 }
 
-EarlierQueue EarlierQueueName(const char* piece, bool* lineStart, std::string* name) {
+EarlierQueue EarlierQueueName(const char* piece, bool fileEnds, bool* lineStart,
+                              std::string* name) {
+  static const char kDelims[] = " \t#\r\n";
   bool wasStart = *lineStart;
   size_t len = std::strlen(piece);
   *lineStart = len > 0 && piece[len - 1] == '\n';
   if (!wasStart || piece[0] == '#' || piece[0] == '\n') return QUEUE_NONE;
-  const char* word = GetToken(piece, " \t#\r\n");
+  const char* word = GetToken(piece, kDelims);
   if (word == nullptr) return QUEUE_NONE;
   if (flTokenCut) return QUEUE_CUT;
+  // A line longer than one read goes on in the next piece: a word that
+  // reaches this piece's end may be only the start of a queue's name.
+  if (!*lineStart && !fileEnds) {
+    std::string raw(piece, len);
+    const char* inPlace = GetTokenParse(raw.data(), kDelims);
+    if (inPlace + std::strlen(inPlace) == raw.data() + len) return QUEUE_LONG_LINE;
+  }
   name->assign(word);
   return IsPlainFileName(word) ? QUEUE_NAME : QUEUE_REFUSED;
 }
@@ -118,12 +127,18 @@ static std::vector<std::string> ReadQueueNames(const char* listPath) {
   bool lineStart = true;
   std::string name;
   while (GetFileLine()) {
-    switch (EarlierQueueName(LineBuf, &lineStart, &name)) {
+    // A piece without its line end is the whole last line only when the
+    // read met the end of the file.
+    switch (EarlierQueueName(LineBuf, std::feof(pIn) != 0, &lineStart, &name)) {
       case QUEUE_NAME:
         names.push_back(name);
         break;
       case QUEUE_CUT:
         ErrorMsg(1, 0, "%s: queue name longer than 127 characters left alone", listPath);
+        break;
+      case QUEUE_LONG_LINE:
+        ErrorMsg(1, 0, "%s: queue name on a line longer than 510 characters left alone",
+                 listPath);
         break;
       case QUEUE_REFUSED:
         ErrorMsg(1, 0, "%s: queue name \"%s\" left alone", listPath, name.c_str());

@@ -72,12 +72,14 @@ void DelKDLM();
 // past the bytes read.
 constexpr size_t kEarlierHead = 2000;
 bool EarlierHome(const char* head, size_t n, std::string* home, bool* cut);
-// One piece of the printer list as GetFileLine hands it over. A line
-// longer than one read comes in pieces: *lineStart says whether this one
-// begins a line (true for the first) and is set for the next. A queue
-// name, or the word left alone, goes into *name.
-enum EarlierQueue { QUEUE_NONE, QUEUE_NAME, QUEUE_CUT, QUEUE_REFUSED };
-EarlierQueue EarlierQueueName(const char* piece, bool* lineStart, std::string* name);
+// One piece of the printer list as GetFileLine hands it over; fileEnds:
+// the file ends with it. A line longer than one read comes in pieces:
+// *lineStart says whether this one begins a line (true for the first) and
+// is set for the next. A queue name, or a word refused as one, goes into
+// *name; a name cut at 127 characters or by the piece's end is left alone.
+enum EarlierQueue { QUEUE_NONE, QUEUE_NAME, QUEUE_CUT, QUEUE_LONG_LINE, QUEUE_REFUSED };
+EarlierQueue EarlierQueueName(const char* piece, bool fileEnds, bool* lineStart,
+                              std::string* name);
 
 // Main menu actions (menu handlers; their arguments are not used).
 int Install(TextMenu* menu, TextMenuItem* item);
