@@ -13,8 +13,8 @@
 // free list: there is no other record of a free piece.
 //
 // Free piece starts are also a bitmap, 64 slots (a group) to a word, with
-// a summary word over it: the nearest piece below or above a slot is a few
-// word operations. The bounds that keep first fit short are in Fit.h.
+// a summary word over it: the next piece above a slot is a few word
+// operations. The bounds that keep first fit short are in Fit.h.
 #pragma once
 
 #include <bit>

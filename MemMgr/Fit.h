@@ -4,18 +4,20 @@
 //
 //  - low[n - 1], for needs of 1 to kFitClasses slots: no free piece of n
 //    slots or more starts below it (kNoLow: none in the chunk). Lowered
-//    when a piece appears or grows, carried along when a piece's start
-//    moves up past a block, left as it is when a piece goes. A request
-//    looks at the piece at its bound first; only when that is no longer a
-//    fit does it search on from there, and it keeps what it found.
+//    when a piece appears or grows; when the piece at a bound moves up
+//    past a block the bound follows it, and when it shrinks below n or
+//    goes the bound moves on to the next piece above. A request looks at
+//    the piece at its bound first; only when that is no fit does it search
+//    on from there, and what it finds also raises the bounds of bigger
+//    needs it passed over.
 //  - groupMax per group of 64 slots and chunkMax: the size of the pieces
 //    starting there is at most this. Raised when a piece grows or moves
 //    into a group, left when one shrinks or goes, made exact when a search
 //    finds a group or the chunk without a fit. A search looks only into
 //    groups that may hold a fit.
 //
-// Upkeep is branch-free: a piece that grows or moves touches both kinds
-// with a handful of vector or min/max operations.
+// A piece that grows or moves keeps both up to date with a handful of
+// vector and min/max operations.
 #pragma once
 
 #if defined(__SSE2__)
