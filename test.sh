@@ -164,7 +164,9 @@ elif [ -n "$fuzz_skip" ]; then
 else
   if configure_and_build "fuzz build" build-fuzz -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSETUP_FUZZ=ON -DSETUP_WERROR=ON; then
-    run_tests "fuzz targets (clang, libFuzzer)" build-fuzz -R '_fuzz$' -j 1
+    # One target at a time; each run's final statistics are at its end.
+    run_tests "fuzz targets (clang, libFuzzer)" build-fuzz -R '_fuzz$' -j 1 \
+      --test-output-size-passed 4096 --test-output-truncation head
     [ -s build-fuzz/test-results.xml ] && while IFS= read -r line; do summary+=("$line"); done \
       < <(fuzz_details build-fuzz/test-results.xml)
   fi
