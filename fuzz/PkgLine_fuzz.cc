@@ -101,16 +101,7 @@ void CheckLine(const char* line, bool complete) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pIn = OpenBytes(data, size);
   // As LoadPkgList reads: only the file's last line may lack its end.
-  while (GetFileLine()) {
-    size_t len = std::strlen(LineBuf);
-    bool complete = len == 0 || LineBuf[len - 1] == '\n';
-    if (!complete) {
-      int c = std::fgetc(pIn);
-      complete = c == EOF;
-      if (!complete) std::ungetc(c, pIn);
-    }
-    CheckLine(LineBuf, complete);
-  }
+  while (GetFileLine()) CheckLine(LineBuf, PkgLineComplete());
   FUZZ_CHECK(pIn == nullptr);
   return 0;
 }

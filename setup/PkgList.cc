@@ -67,6 +67,17 @@ const char* PkgLineError(const char* line, bool complete, PkgLine* out) {
   return nullptr;
 }
 
+bool PkgLineComplete() {
+  // GetFileLine hands a longer line over in pieces: only the last line of
+  // the file may lack its line end.
+  size_t len = std::strlen(LineBuf);
+  if (len == 0 || LineBuf[len - 1] == '\n' || !pIn) return true;
+  int c = std::fgetc(pIn);
+  if (c == EOF) return true;
+  std::ungetc(c, pIn);
+  return false;
+}
+
 std::vector<PkgLine> LoadPkgList() {
   const std::string list = std::string(pZantoInstallDir) + "/pkg/pkg.list";
   OpenInputFile(list.c_str(), 2);
@@ -74,17 +85,8 @@ std::vector<PkgLine> LoadPkgList() {
   // Counted in lines of the file: a logical line may join several.
   for (int lineNo = 1, next = 1; GetFileLine(); lineNo = next) {
     for (const char* c = LineBuf; (c = std::strchr(c, '\n')); ++c) ++next;
-    // GetFileLine hands a longer line over in pieces: only the last line
-    // of the file may lack its line end.
-    size_t len = std::strlen(LineBuf);
-    bool complete = len == 0 || LineBuf[len - 1] == '\n';
-    if (!complete) {
-      int c = std::fgetc(pIn);
-      complete = c == EOF;
-      if (!complete) std::ungetc(c, pIn);
-    }
     PkgLine pl;
-    const char* err = PkgLineError(LineBuf, complete, &pl);
+    const char* err = PkgLineError(LineBuf, PkgLineComplete(), &pl);
     struct stat st;
     std::string file = std::string(pZantoInstallDir) + "/pkg/" + pl.File;
     if (!err && !pl.Words.empty() && (lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))

@@ -105,6 +105,9 @@ struct PkgLine {
 int PkgKeyword(const std::string& word);
 // True for an octal or symbolic mode as chmod reads it.
 bool IsChmodMode(const char* mode);
+// True when the line GetFileLine has just read into LineBuf was read to its
+// end (the file's last line may lack one).
+bool PkgLineComplete();
 // Takes one line apart into *out; null, or why the line is refused.
 // complete: the line's end was read (it was not cut at the read's limit).
 const char* PkgLineError(const char* line, bool complete, PkgLine* out);
