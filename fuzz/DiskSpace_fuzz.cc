@@ -28,9 +28,11 @@ bool AvailPrefix(const std::string& w) {
   return true;
 }
 
-// The figure's number of kilobytes in bytes, as far as 64 bits reach.
+// The figure's number of kilobytes in bytes, as far as 64 bits reach; as
+// strtoll reads it, white space that is no word break comes first.
 int64_t Bytes(const std::string& figure) {
-  size_t i = 0;
+  size_t i = figure.find_first_not_of("\v\f");
+  if (i == std::string::npos) return 0;
   bool minus = false;
   if (i < figure.size() && (figure[i] == '+' || figure[i] == '-')) minus = figure[i++] == '-';
   __int128 k = 0;
