@@ -15,8 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "CowView/CowView.h"
 
@@ -35,11 +33,17 @@ bool Below(const std::string& path, const std::string& dir) {
 // parents before children.
 std::vector<std::string> MountPoints() {
   std::vector<std::string> points;
-  std::ifstream in("/proc/self/mountinfo");
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string id, parent, dev, root, point;
-    if (!(fields >> id >> parent >> dev >> root >> point)) continue;
+  FILE* in = std::fopen("/proc/self/mountinfo", "re");
+  if (!in) return points;
+  char* buf = nullptr;
+  size_t size = 0;
+  while (getline(&buf, &size, in) > 0) {
+    // The fifth field: ID PARENT MAJOR:MINOR ROOT MOUNTPOINT ...
+    char* field = buf;
+    for (int i = 0; i < 4 && field; ++i)
+      if ((field = std::strchr(field, ' '))) ++field;
+    if (!field) continue;
+    const std::string point(field, std::strcspn(field, " \n"));
     std::string unescaped;
     for (size_t i = 0; i < point.size(); ++i) {
       if (point[i] == '\\' && i + 3 < point.size()) {
@@ -52,6 +56,8 @@ std::vector<std::string> MountPoints() {
     if (std::find(points.begin(), points.end(), unescaped) == points.end())
       points.push_back(unescaped);
   }
+  std::free(buf);
+  std::fclose(in);
   std::stable_sort(points.begin(), points.end(), [](const std::string& a, const std::string& b) {
     return std::count(a.begin(), a.end(), '/') + (a != "/") <
            std::count(b.begin(), b.end(), '/') + (b != "/");

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,9 +64,11 @@ static std::string LastLogLines(const std::string& logName, off_t offset, size_t
     text.append(buf, static_cast<size_t>(n));
   close(fd);
   std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);)
-    if (!l.empty()) lines.push_back(l);
+  for (size_t at = 0, nl; at < text.size(); at = nl + 1) {
+    nl = text.find('\n', at);
+    if (nl == std::string::npos) nl = text.size();
+    if (nl > at) lines.push_back(text.substr(at, nl - at));
+  }
   std::string last;
   for (size_t i = lines.size() > max ? lines.size() - max : 0; i < lines.size(); ++i)
     last += lines[i] + "\n";
