@@ -81,7 +81,9 @@ std::string RelChild(const std::string& rel, const std::string& name) {
   return rel.empty() ? name : rel + "/" + name;
 }
 
-bool IsWhiteout(const struct stat& st) { return S_ISCHR(st.st_mode) && st.st_rdev == makedev(0, 0); }
+bool IsWhiteout(const struct stat& st) {
+  return S_ISCHR(st.st_mode) && st.st_rdev == makedev(0, 0);
+}
 
 bool SameContents(const std::string& a, const std::string& b) {
   int fa = open(a.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -178,7 +180,8 @@ class Walk {
   bool Same(const std::string& rel, const struct stat& up, const struct stat& host) const {
     if (Attrs(up) != Attrs(host)) return false;
     if (S_ISLNK(up.st_mode)) return LinkTarget(Upper(rel)) == LinkTarget(Host(rel));
-    if (S_ISREG(up.st_mode)) return up.st_size == host.st_size && SameContents(Upper(rel), Host(rel));
+    if (S_ISREG(up.st_mode))
+      return up.st_size == host.st_size && SameContents(Upper(rel), Host(rel));
     if (S_ISCHR(up.st_mode) || S_ISBLK(up.st_mode)) return up.st_rdev == host.st_rdev;
     return true;
   }
@@ -197,7 +200,8 @@ std::vector<std::string> ListChanges(const std::vector<ChangeLayer>& layers,
     // What is mounted deeper is that layer's to list.
     std::vector<std::string> skip = excludes;
     for (const ChangeLayer& other : layers)
-      if (other.mount != layer.mount && IsBelow(other.mount, layer.mount)) skip.push_back(other.mount);
+      if (other.mount != layer.mount && IsBelow(other.mount, layer.mount))
+        skip.push_back(other.mount);
     Walk(layer, skip, &lines).Run();
   }
   std::sort(lines.begin(), lines.end());

@@ -1,20 +1,20 @@
 // The change list over hand-made layers, and a whole view: what its child
 // changes is listed and reaches neither the host nor the mount table.
+#include "CowView/CowView.h"
+
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "CowView/CowView.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -79,9 +79,9 @@ TEST(ChangeList, AddedChangedAndRemoved) {
   // deeper one lists what is below its mount.
   const std::string empty = t.Sub("empty");
   fs::create_directories(empty);
-  const std::vector<std::string> moved =
-      ListChanges({{"/m", host, upper, view}, {"/m/opaque", empty, upper + "/opaque", view + "/opaque"}},
-                  {"/m/skip"});
+  const std::vector<std::string> moved = ListChanges(
+      {{"/m", host, upper, view}, {"/m/opaque", empty, upper + "/opaque", view + "/opaque"}},
+      {"/m/skip"});
   EXPECT_EQ(Joined(moved).find("/opaque/old"), std::string::npos);  // not in the deeper lower
   EXPECT_NE(Joined(moved).find("+ f 0644 " + Me() + " /m/opaque/new\n"), std::string::npos);
   EXPECT_NE(Joined(moved).find("~ f 0600 " + Me() + " /m/mode\n"), std::string::npos);

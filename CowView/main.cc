@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == i || (argc - i) % 4 != 0) {
-    std::fprintf(stderr,
-                 "usage: cowlist [-x PATH]... MOUNT LOWER UPPER VIEW [MOUNT LOWER UPPER VIEW]...\n");
+    std::fprintf(
+        stderr, "usage: cowlist [-x PATH]... MOUNT LOWER UPPER VIEW [MOUNT LOWER UPPER VIEW]...\n");
     return 2;
   }
   std::vector<ChangeLayer> layers;

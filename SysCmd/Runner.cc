@@ -158,8 +158,8 @@ int SysCmd(int row, int mode, const char* fmt, ...) {
 
   const SysCmdRec& sleeper = ComList[CMD_SLEEP];
   if (row >= 0 && row < 46 && ComList[row].Delay != 0 && sleeper.pPath) {
-    std::string pause = ShellQuote(sleeper.pPath) + "/" + sleeper.pCmd + " " +
-                        std::to_string(ComList[row].Delay);
+    std::string pause =
+        ShellQuote(sleeper.pPath) + "/" + sleeper.pCmd + " " + std::to_string(ComList[row].Delay);
     std::fflush(stdout);
     if (std::system(pause.c_str())) {
       // a pause that did not happen changes nothing

@@ -32,7 +32,6 @@ void ChangeDir(const char* dir) {
   if (chdir(dir) != 0) SysError("can't change directory to %s", dir);
 }
 
-
 DisksLines ReadWorkDisks() {
   std::string path = std::string(pZantoInstallDir) + "/disks";
   if (!GetFileContent(pZantoInstallDir, "disks"))

@@ -13,8 +13,8 @@ TEST(PkgList, ModesAsChmodReadsThem) {
   for (const char* ok : {"755", "4755", "0", "0644", "u+s", "a-w", "-w", "+t", "g=u,o-rwx",
                          "u=", "ug+rwX", "a+rw-x", "o=g"})
     EXPECT_TRUE(IsChmodMode(ok)) << ok;
-  for (const char* bad : {"", "--reference=/etc/shadow", "--", "--r", "--s", "-R", "8", "04755x", "07777 ", "u",
-                          "u+s,", ",u+s", "z+w", "u+q", "755,u+s", "u+ug", "00755"})
+  for (const char* bad : {"", "--reference=/etc/shadow", "--", "--r", "--s", "-R", "8", "04755x",
+                          "07777 ", "u", "u+s,", ",u+s", "z+w", "u+q", "755,u+s", "u+ug", "00755"})
     EXPECT_FALSE(IsChmodMode(bad)) << bad;
 }
 
@@ -25,9 +25,9 @@ TEST(PkgList, LinesRefusedBeforeTheyAreApplied) {
     bool complete;
     const char* err;  // null: accepted
   } cases[] = {
-      {"prog mode 755 owner\n", true, nullptr},  // a keyword without a value is ignored
+      {"prog mode 755 owner\n", true, nullptr},       // a keyword without a value is ignored
       {"prog colour -red mode -w\n", true, nullptr},  // unknown pairs are not looked at
-      {"prog bat ../x\n", true, nullptr},  // a bad wrapper is only skipped when applied
+      {"prog bat ../x\n", true, nullptr},             // a bad wrapper is only skipped when applied
       {"\n", true, nullptr},
       {"prog mode 755", false, "line too long"},
       {"../prog\n", true, "not a plain file name"},

@@ -69,7 +69,8 @@ int RunPreview(const PreviewOptions& opt, const std::string& workArea,
     return 1;
   }
   std::string main, scratch;
-  for (const std::string& line : changes) (IsScratch(line, workArea) ? scratch : main) += line + "\n";
+  for (const std::string& line : changes)
+    (IsScratch(line, workArea) ? scratch : main) += line + "\n";
   std::string text = main + (scratch.empty() || main.empty() ? "" : "\n") + scratch;
   std::fflush(stdout);
   std::printf("\nChanges this run made in the preview:\n%s%s\nNothing was changed on this host.\n",

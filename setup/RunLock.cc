@@ -44,8 +44,8 @@ void TakeRunLock() {
   // cannot reach root's files in the work area either.
   if (fd < 0 && errno == EACCES && geteuid() != 0) return;
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
-      st.st_nlink != 1 || (st.st_mode & 077))
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 || st.st_nlink != 1 ||
+      (st.st_mode & 077))
     ErrorMsg(2, 1, "the lock file %s is not root's own plain file; not used", path.c_str());
   struct flock lock;
   std::memset(&lock, 0, sizeof lock);

@@ -61,8 +61,8 @@ TEST(Failures, EveryStopIsReportedAndTidied) {
        "\nsetup: reading from standard input: end of input\n", "", kOnlyTheLog, "setup.log\n"},
       {"Ctrl-C while the package's set-up program runs", "", "/h/site/setup", kInstall, 130,
        "\nsetup: interrupted\n",  // all but the run-level scripts, written after it
-       Without(Installed("/opt/Zanto/7315", "/opt/Zanto"), "/etc/rc2.d/"),
-       kOnlyTheLog, "setup.log\n", "", "echo 'kill -INT $$' >> tree/pkg/setup7315"},
+       Without(Installed("/opt/Zanto/7315", "/opt/Zanto"), "/etc/rc2.d/"), kOnlyTheLog,
+       "setup.log\n", "", "echo 'kill -INT $$' >> tree/pkg/setup7315"},
       {"Ctrl-C at the main menu", "",
        "mkfifo /h/in; /h/site/setup </h/in >/h/out & pid=$!; exec 3>/h/in; "
        "until grep -qs 'Enter option' /h/out; do :; done; kill -INT $pid; wait $pid",

@@ -64,10 +64,10 @@ TEST(Preview, RemovalsDiskettesAndRefusals) {
   const std::string before = h.Changes();
   RunResult p = h.Sh("/h/site/setup --preview", "e\n");
   EXPECT_EQ(p.status, 0) << p.err;
-  for (const char* gone : {"d 0755 root root /opt/old/7315\n", "d 0755 root root /opt/old/home\n",
-                           "f 0644 root root /opt/old/home/x\n",
-                           "f 0644 root root /opt/old/Zanto_printers\n",
-                           "f 0644 root root /var/spool/lp/requests/q1\n"})
+  for (const char* gone :
+       {"d 0755 root root /opt/old/7315\n", "d 0755 root root /opt/old/home\n",
+        "f 0644 root root /opt/old/home/x\n", "f 0644 root root /opt/old/Zanto_printers\n",
+        "f 0644 root root /var/spool/lp/requests/q1\n"})
     EXPECT_THAT(p.out, testing::HasSubstr(std::string("\n- ") + gone));
   EXPECT_THAT(p.out, testing::HasSubstr("\n~ f 0644 root root /usr/bin/lp\n"));
   EXPECT_EQ(h.Changes(), before);
@@ -84,7 +84,8 @@ TEST(Preview, RemovalsDiskettesAndRefusals) {
   EXPECT_THAT(p.out, testing::HasSubstr("\n\n+ f 0600 root root /run/setup-" PKG ".lock\n"
                                         "+ d 0755 root root /tmp/ZantoInstall\n"));
   EXPECT_THAT(p.out, testing::HasSubstr("\n+ f 0644 root root /tmp/setup.hlp\n+ f 0666 root root "
-                                        "/tmp/setup.log\n" + std::string(kEnd)));
+                                        "/tmp/setup.log\n" +
+                                        std::string(kEnd)));
   EXPECT_EQ(d.Changes(), withDrive);
 
   // Not root: refused with the reason, nothing run.

@@ -107,7 +107,8 @@ bool SafePath(const char* path, uid_t trusted, std::string* bad, std::string* wh
       if (++links > kMaxLinks) return Refuse(bad, why, next, "too many levels of links");
       char target[4096];
       ssize_t n = readlink(next.c_str(), target, sizeof target - 1);
-      if (n <= 0) return Refuse(bad, why, next, n < 0 ? Unreadable() : std::string("an empty link"));
+      if (n <= 0)
+        return Refuse(bad, why, next, n < 0 ? Unreadable() : std::string("an empty link"));
       target[n] = '\0';
       if (target[0] == '/') {
         at = "/";
@@ -117,7 +118,8 @@ bool SafePath(const char* path, uid_t trusted, std::string* bad, std::string* wh
       continue;
     }
     if (!S_ISDIR(st.st_mode)) return Refuse(bad, why, next, "not a directory");
-    if (!Trusted(st.st_uid, trusted)) return Refuse(bad, why, next, OwnedBy("a directory", st.st_uid));
+    if (!Trusted(st.st_uid, trusted))
+      return Refuse(bad, why, next, OwnedBy("a directory", st.st_uid));
     at = next;
     dir = st;
   }
@@ -133,8 +135,7 @@ void RequireSafePath(const char* path) {
 
 bool IsOwnFile(const char* path) {
   struct stat st;
-  return lstat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-         st.st_uid == geteuid();
+  return lstat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
 }
 
 bool OthersCanWrite(const char* dir) {
@@ -154,8 +155,7 @@ void MakeOwnFile(const char* dir, const char* name) {
       return;
     }
     if (errno != EEXIST) break;
-    if (unlink(path.c_str()) != 0 && errno != ENOENT && rmdir(path.c_str()) != 0 &&
-        errno != ENOENT)
+    if (unlink(path.c_str()) != 0 && errno != ENOENT && rmdir(path.c_str()) != 0 && errno != ENOENT)
       break;
   }
   ErrorMsg(2, 1, "can't make %s a new file of this program: %s", path.c_str(),

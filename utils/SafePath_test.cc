@@ -1,13 +1,12 @@
 // Whether root may act on a path: links, owners and writable directories
 // on the way, component by component.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "utils/TestDir.h"
 #include "utils/utils.h"
@@ -31,8 +30,8 @@ TEST(SafePath, ComponentByComponent) {
       {"missing components pass", [](const TestDir&) {}, "a/b/c", ""},
       {"plain directories", [](const TestDir& t) { fs::create_directories(t / "a/b"); }, "a/b/c",
        ""},
-      {"a file on the way",
-       [](const TestDir& t) { t.Write("f", ""); }, "f/x", "f", "not a directory"},
+      {"a file on the way", [](const TestDir& t) { t.Write("f", ""); }, "f/x", "f",
+       "not a directory"},
       {"own link followed to a safe target",
        [](const TestDir& t) {
          fs::create_directory(t / "real");

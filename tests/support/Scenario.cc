@@ -70,8 +70,7 @@ void RunScenario(const Scenario& a, const std::string& race) {
   const std::string before = h.Changes();
   std::string script = a.run;
   if (!race.empty())
-    script = AS_NOBODY "sh -c '" + race +
-             "' </dev/null >/dev/null 2>&1 &\nracer=$!\n" + a.run +
+    script = AS_NOBODY "sh -c '" + race + "' </dev/null >/dev/null 2>&1 &\nracer=$!\n" + a.run +
              "\nst=$?\nkill $racer; wait $racer 2>/dev/null\nexit $st";
   RunResult r = h.Sh(script, a.input);
   EXPECT_EQ(h.Sh("stat -c %a:%U /etc/victim && cat /etc/victim").out, "600:root\nsecret\n");
@@ -93,4 +92,3 @@ void RunScenario(const Scenario& a, const std::string& race) {
     EXPECT_EQ(h.Sh(a.check).out, a.checkOut);
   }
 }
-

@@ -24,9 +24,9 @@ struct Scenario {
   std::string run;    // shell: runs the installer
   std::string input;
   int status;
-  std::string err;      // standard error, exactly (a full-match pattern with errPattern)
-  std::string changes;  // RunChanges, exactly; with a race, a pattern every line matches
-  std::string check = "";     // shell whose output must be checkOut
+  std::string err;         // standard error, exactly (a full-match pattern with errPattern)
+  std::string changes;     // RunChanges, exactly; with a race, a pattern every line matches
+  std::string check = "";  // shell whose output must be checkOut
   std::string checkOut = "";
   // The sample package at /h/site, with this list and tree.sh (PackageSite).
   std::string pkgList = "", tree = "";
