@@ -12,9 +12,9 @@
 #     Exits 1 when any target crashed.
 #
 #   fuzz/run-long.sh merge TARGET...
-#     Minimises the kept corpus of each target together with what the long
-#     runs found (-merge=1, edges only) and puts the result in
-#     fuzz/corpus/TARGET.
+#     Adds to the kept corpus of each target the fewest inputs of the long
+#     runs that reach code it does not (-merge=1, edges only); the kept
+#     inputs stay as they are.
 #
 # Environment: FUZZ_BUILD, the build directory (build-fuzz-long in the
 # source tree); FUZZ_OUT, the runs' corpora, crashes and logs ($FUZZ_BUILD/
@@ -50,16 +50,14 @@ if [ "$1" = merge ]; then
   build_targets "$@"
   mkdir -p "$out/logs"
   for t in "$@"; do
-    new=$(mktemp -d)
-    mkdir -p "$out/corpus/$t"
-    # Edges only, not hit counts: a few inputs that reach all the code.
-    "$build/fuzz/$t" -merge=1 -use_counters=0 -use_value_profile=0 "$new" "$src/fuzz/corpus/$t" \
-      "$out/corpus/$t" >"$out/logs/$t.merge.log" 2>&1 ||
+    kept=$src/fuzz/corpus/$t
+    mkdir -p "$out/corpus/$t" "$kept"
+    before=$(count "$kept")
+    # Edges only, not hit counts: few inputs, all of the code they reach.
+    "$build/fuzz/$t" -merge=1 -use_counters=0 -use_value_profile=0 "$kept" "$out/corpus/$t" \
+      >"$out/logs/$t.merge.log" 2>&1 ||
       { echo "$t: merge failed, see $out/logs/$t.merge.log" >&2; exit 1; }
-    rm -rf "$src/fuzz/corpus/$t"
-    mv "$new" "$src/fuzz/corpus/$t"
-    chmod 755 "$src/fuzz/corpus/$t"
-    echo "$t: $(count "$src/fuzz/corpus/$t") files kept"
+    echo "$t: $before kept inputs, $(($(count "$kept") - before)) added"
   done
   exit 0
 fi
