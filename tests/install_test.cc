@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/ScriptTexts.h"
 #include "tests/support/SetupRun.h"
 
 namespace {
@@ -20,20 +21,6 @@ std::string LogCommands(const std::string& log, const std::string& from) {
     if (l.rfind('/', 0) == 0 && l.substr(0, l.find(' ')).back() != ':')
       s += (l.rfind("/usr/bin/", 0) == 0 ? l.substr(9) : l) + "\n";
   return s;
-}
-
-// The texts with app as it stands in them (quoted when not a plain word).
-std::string Wrapper(const std::string& app, const std::string& file) {
-  return "#! /usr/bin/sh\n\nTavrinFileSourceDir=`pwd`\nexport TavrinFileSourceDir\ncd " + app +
-         "\n" + app + "/" + file + " $*\n";
-}
-
-std::string RcScript(const std::string& app) {
-  return "case $1 in\n'start')\n\techo \"Starting Zanto Print Demon.\"\n\t[ -f " + app +
-         "/TavrinD ] && " + app +
-         "/TavrinD &\n\t;;\n'stop')\n\techo \"Stoping Zanto Print Demon.\"\n"
-         "\t[ -f " +
-         app + "/TavrinDStop ] && " + app + "/TavrinDStop\n\t;;\nesac\n";
 }
 
 const std::string kAskOpt =
@@ -81,25 +68,10 @@ TEST(Install, FullInstallFromSite) {
             "+ d 0775 root root /var/spool/Zanto/7315\n");
 
   const std::string app = "/opt/Zanto/7315";
-  EXPECT_EQ(h.Inside("/usr/bin/zanto7315"), Wrapper(app, "zanto7315"));
-  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper(app, "tavrin"));
-  const std::string args =
-      "\nTavrinPrinter=`/usr/bin/basename $0`\nTavrinRequest_id=$1\nTavrinUser_name=$2\n"
-      "TavrinTitle=$3\nTavrinCopies=$4\nTavrinOption_list=$5\n"
-      "export \tTavrinPrinter TavrinRequest_id TavrinUser_name TavrinTitle TavrinCopies "
-      "TavrinOption_list\n\nshift 5\n\ncd /opt/Zanto/7315\n";
-  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315"),
-            "#! /usr/bin/sh\n\nTavrinPrinterInterface=\"interface\"\nexport "
-            "\tTavrinPrinterInterface\n" +
-                args +
-                "[ -f /opt/Zanto/7315/zanto7315.log ] && rm -f /opt/Zanto/7315/zanto7315.log\n"
-                "\n/opt/Zanto/7315/zanto7315 $* > /opt/Zanto/7315/zanto7315.log "
-                "2>/opt/Zanto/7315/zanto7315.log\nexit 0\n");
-  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315Tty"),
-            "#! /usr/bin/sh\n\n" + args +
-                "\nif [ -f settings/$TavrinPrinter ]; then \n/usr/bin/tavrin -d$TavrinPrinter "
-                "-ssettings/$TavrinPrinter -n $*\nelse\n\t/usr/bin/tavrin -d$TavrinPrinter -n "
-                "$*\nfi\nexit 0\n");
+  EXPECT_EQ(h.Inside("/usr/bin/zanto7315"), WrapperScript(app, "zanto7315"));
+  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), WrapperScript(app, "tavrin"));
+  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315"), InterfaceScript(app));
+  EXPECT_EQ(h.Inside(app + "/ZantoPrint7315Tty"), TtyInterfaceScript(app));
   EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript(app));
   EXPECT_EQ(h.Inside("/etc/rc2.d/KZantoPrintD"), RcScript(app));
   // The package's set-up program ran once, in the driver directory.
@@ -202,7 +174,7 @@ TEST(Install, DirectoryDialogue) {
   EXPECT_THAT(r.out,
               HasSubstr("\nExisting installation directory [/]\n Do you want to use /? [y/n] "));
   EXPECT_EQ(h.Inside("/etc/rc2.d/SZantoPrintD"), RcScript("//Zanto/7315"));
-  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), Wrapper("//Zanto/7315", "tavrin"));
+  EXPECT_EQ(h.Inside("/usr/bin/tavrin"), WrapperScript("//Zanto/7315", "tavrin"));
   EXPECT_EQ(h.Changes("/Zanto/7315/ZantoPrint7315Tty"),
             "+ f 4755 root root /Zanto/7315/ZantoPrint7315Tty\n");
   // Nobody left at the terminal: the end of the input ends the program.
