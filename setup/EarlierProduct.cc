@@ -89,10 +89,7 @@ static bool IsSystemDir(const std::string& dir) {
   return false;
 }
 
-// Removing the home and its parent's entries is only safe for an absolute
-// path that climbs nowhere and is no system directory, also where its
-// links lead.
-static bool IsUsableHome(const std::string& home) {
+bool IsUsableHome(const std::string& home) {
   std::string clean = CleanHome(home);
   if (IsSystemDir(clean)) return false;
   char real[PATH_MAX];

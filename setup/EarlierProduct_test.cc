@@ -2,11 +2,13 @@
 // first bytes and the queue names of its printer list, piece by piece as
 // GetFileLine hands them over.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "setup/setup.h"
+#include "utils/TestDir.h"
 
 namespace {
 
@@ -37,6 +39,22 @@ TEST(EarlierProduct, HomeFromTheFirstBytesOfLp) {
   }
 }
 
+// A home is removed only where nothing of the system's goes with it.
+TEST(EarlierProduct, HomesThatAreSafeToRemove) {
+  TestDir t;
+  ASSERT_EQ(symlink("/usr/share", (t / "share").c_str()), 0);
+  for (const std::string& home :
+       std::vector<std::string>{"/opt/old/home", "/usr/local/KDLM", "/opt/old/home/", "//opt//x",
+                                "/usr/bin/ZantoSave/x", t.path()})
+    EXPECT_TRUE(IsUsableHome(home)) << home;
+  for (const std::string& home : std::vector<std::string>{
+           "/", "", "opt/old/home", "//", "/opt", "/opt/", "/opt/old/..", "/opt/./x", "/usr",
+           "//usr//local/", "/usr/lib64", "/usr/local/lib", "/var/spool/lp", "/var/spool",
+           "/usr/bin/ZantoSave", "/usr/ucb/ZantoSave", "/etc/rc2.d", "/var/spool/Zanto",
+           t / "share"})
+    EXPECT_FALSE(IsUsableHome(home)) << home;
+}
+
 // Each piece with the file's end after the last, what the reader makes of
 // it: '-' no name, '+' a name, '>' a name cut at 127 characters, '~' one
 // that the piece's end may cut, '!' a word that is no plain name.
@@ -46,11 +64,21 @@ std::string Read(const std::vector<std::string>& pieces) {
   for (size_t i = 0; i < pieces.size(); i++) {
     std::string name;
     switch (EarlierQueueName(pieces[i].c_str(), i + 1 == pieces.size(), &lineStart, &name)) {
-      case QUEUE_NONE: out += "-"; break;
-      case QUEUE_NAME: out += "+" + name; break;
-      case QUEUE_CUT: out += ">"; break;
-      case QUEUE_LONG_LINE: out += "~"; break;
-      case QUEUE_REFUSED: out += "!" + name; break;
+      case QUEUE_NONE:
+        out += "-";
+        break;
+      case QUEUE_NAME:
+        out += "+" + name;
+        break;
+      case QUEUE_CUT:
+        out += ">";
+        break;
+      case QUEUE_LONG_LINE:
+        out += "~";
+        break;
+      case QUEUE_REFUSED:
+        out += "!" + name;
+        break;
     }
     out += " ";
   }

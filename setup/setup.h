@@ -72,6 +72,10 @@ void DelKDLM();
 // past the bytes read.
 constexpr size_t kEarlierHead = 2000;
 bool EarlierHome(const char* head, size_t n, std::string* home, bool* cut);
+// True for a home whose removal, with its parent's printer list and model
+// directory, is safe: an absolute path that climbs nowhere and is no
+// system directory nor holds one, also where its links lead.
+bool IsUsableHome(const std::string& home);
 // One piece of the printer list as GetFileLine hands it over; fileEnds:
 // the file ends with it. A line longer than one read comes in pieces:
 // *lineStart says whether this one begins a line (true for the first) and

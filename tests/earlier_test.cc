@@ -137,10 +137,9 @@ TEST(Earlier, LeavesOtherProductsAlone) {
       {"#!/bin/bash\nKDLM_HOME=/opt/old/home\n", "", ""},
       {kMarkedLp, "rm -r /usr/ucb/ZantoSave", ""},
   };
-  // A system directory, or one holding one, also where a link leads.
-  for (const char* home : {"/", "", "opt/old/home", "//", "/opt/old/..", "/opt/./x", "/usr",
-                           "/opt/", "//usr//local/", "/usr/lib64", "/var/spool/lp",
-                           "/usr/bin/ZantoSave", "/etc/rc2.d", "/opt/share"})
+  // A system directory, one holding one, one reached through a link, a
+  // relative path (the unit tests hold the rest of the list).
+  for (const char* home : {"/", "/usr", "//usr//local/", "/opt/share", "opt/old/home"})
     cases.push_back({std::string("#!/bin/sh\nKDLM_HOME=") + home + "\n",
                      "ln -s /usr/share /opt/share", warn + home + unsafe});
   // A home line cut at the 2000 bytes read would name /opt.
