@@ -47,12 +47,18 @@ int Count(const std::string& text, const std::string& part) {
 TEST(DirDialog, AnswersOtherThanAFullPathAreRefused) {
   // A refused answer costs one more line, and the default stays; a CR
   // behind a path is cut off.
-  // clang-format off
-  const struct { const char* input; int refused; const char* end; } cases[] = {
+  // 255 characters fit; 256 are refused, never cut.
+  const std::string fits = "/" + std::string(254, 'a'), longer = "/" + std::string(255, 'b');
+  const struct {
+    std::string input;
+    int refused;
+    std::string end;
+  } cases[] = {
       {"opt\n\n\nn\n", 1, "[[0 /opt]]"},
       {"/export/opt\r\n\ny\n", 0, "[[1 /export/opt]]"},
+      {longer + "\n\n\nn\n", 1, "[[0 /opt]]"},
+      {fits + "\n\ny\n", 0, "[[1 " + fits + "]]"},
   };
-  // clang-format on
   for (const auto& c : cases) {
     const std::string out = Dialogue(c.input);
     EXPECT_EQ(Count(out, kRefused), c.refused) << c.input;
