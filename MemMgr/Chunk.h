@@ -3,18 +3,15 @@
 // is a mask away; whether that chunk is one of ours is a lookup in the set
 // of chunks, needed only for pointers from outside (PutMem, AdjustMem).
 //
-// The side table describes each 16-byte slot in 16 bits:
-//   kUsed | n    a block of n slots handed out starts here
-//   kStart | n   a free piece of n slots starts here
-//   kEnd | n     a free piece of n slots ends here (one slot: kStart | kEnd | 1)
-//   0            anything else
-// so a release finds its free neighbours at slot - 1 and at the slot past
-// its end, and only a true block start passes as a block. The table is the
-// free list: there is no other record of a free piece.
+// The side table has a bit per 16-byte slot, set while the slot is free,
+// and 16 bits per slot, kUsed | n where a block of n slots handed out
+// starts and 0 elsewhere, so only a true block start passes as a block.
 //
-// Free piece starts are also a bitmap, 64 slots (a group) to a word, with
-// a summary word over it: the next piece above a slot is a few word
-// operations. The bounds that keep first fit short are in Fit.h.
+// The free bits are the free list. Free neighbours always merge, so a free
+// piece is exactly a maximal run of free bits, and releasing a block is
+// setting its bits: the merge is done by the bitmap. The lowest run of at
+// least n free bits is always the start of a piece, so first fit is the
+// lowest n free bits in a row (Fit.h).
 #pragma once
 
 #include <bit>
@@ -26,22 +23,22 @@
 constexpr uintptr_t kChunk = 65536;  // chunk size; blocks this big stand alone
 constexpr uintptr_t kSlot = 16;      // the size rule's grain
 constexpr unsigned kSlots = kChunk / kSlot;
-constexpr unsigned kGroups = kSlots / 64;
+constexpr unsigned kWords = kSlots / 64;
+constexpr unsigned kBounds = 8;  // needs of 1 to 8 slots have a bound of their own
 
-constexpr uint16_t kUsed = 0x8000, kStart = 0x4000, kEnd = 0x2000, kSlotsMask = 0x1fff;
-
-constexpr unsigned kFitClasses = 8;  // needs of 1 to 8 slots have a bound of their own
+constexpr uint16_t kUsed = 0x8000, kSlotsMask = 0x1fff;
+constexpr unsigned kNone = ~0u;
 
 struct ChunkMeta {
-  uint64_t starts[kGroups];  // free piece starts
-  uint64_t summary;          // groups with a free piece start
-  alignas(16) int16_t low[kFitClasses];  // Fit.h
-  alignas(16) int16_t groupMax[kGroups];
-  int16_t chunkMax;
-  uint16_t info_[kSlots + 2];  // with a 0 on either side: slot -1 and kSlots read as nothing
+  // No slot is free below the chunk or past it: the words either side stay 0.
+  uint64_t freeBits_[kWords + 2];
+  // low[n - 1]: no run of n free slots starts in a word below it (kWords:
+  // none in the chunk). A lower bound, so it may lag behind.
+  alignas(16) int16_t low[kBounds];
+  uint16_t info[kSlots];
 
-  uint16_t& info(unsigned slot) { return info_[slot + 1]; }
-  uint16_t info(unsigned slot) const { return info_[slot + 1]; }
+  uint64_t& free(unsigned word) { return freeBits_[word + 1]; }
+  uint64_t free(unsigned word) const { return freeBits_[word + 1]; }
 };
 
 inline ChunkMeta* MetaOf(uintptr_t addr) {
@@ -50,38 +47,14 @@ inline ChunkMeta* MetaOf(uintptr_t addr) {
 inline uintptr_t BaseOf(const ChunkMeta* m) { return reinterpret_cast<uintptr_t>(m) - kChunk; }
 inline unsigned SlotOf(uintptr_t addr) { return static_cast<unsigned>(addr & (kChunk - 1)) / kSlot; }
 
-inline void SetStart(ChunkMeta* m, unsigned slot) {
-  m->starts[slot / 64] |= uint64_t{1} << (slot % 64);
-  m->summary |= uint64_t{1} << (slot / 64);
-}
-
-inline void ClearStart(ChunkMeta* m, unsigned slot) {
-  uint64_t& word = m->starts[slot / 64];
-  word &= ~(uint64_t{1} << (slot % 64));
-  m->summary &= ~(uint64_t{word == 0} << (slot / 64));
-}
-
-// A piece's start moves from `from` to `to`.
-inline void MoveStart(ChunkMeta* m, unsigned from, unsigned to) {
-  if (from / 64 == to / 64) {
-    m->starts[from / 64] ^= (uint64_t{1} << (from % 64)) | (uint64_t{1} << (to % 64));
-  } else {
-    ClearStart(m, from);
-    SetStart(m, to);
-  }
-}
-
-constexpr unsigned kNone = ~0u;
-
-// The lowest free piece start above `slot`, or kNone.
-inline unsigned StartAbove(const ChunkMeta* m, unsigned slot) {
-  const unsigned w = slot / 64;
-  const uint64_t here = slot % 64 == 63 ? 0 : m->starts[w] & (~uint64_t{0} << (slot % 64 + 1));
-  if (here != 0) return w * 64 + std::countr_zero(here);
-  const uint64_t words = w == kGroups - 1 ? 0 : m->summary & (~uint64_t{0} << (w + 1));
-  if (words == 0) return kNone;
-  const unsigned v = std::countr_zero(words);
-  return v * 64 + std::countr_zero(m->starts[v]);
+// The lowest slot at or above `slot` whose free bit is `bit`; kSlots when
+// there is none (the word past the chunk reads as used).
+inline unsigned NextSlot(const ChunkMeta* m, unsigned slot, bool bit) {
+  const uint64_t flip = bit ? 0 : ~uint64_t{0};
+  unsigned w = slot / 64;
+  uint64_t word = (m->free(w) ^ flip) & (~uint64_t{0} << (slot % 64));
+  while (word == 0 && ++w < kWords) word = m->free(w) ^ flip;
+  return w < kWords ? w * 64 + std::countr_zero(word) : kSlots;
 }
 
 // The chunks taken so far, as a set for pointers from outside and in
@@ -119,11 +92,11 @@ extern constinit ChunkSet chunkSet;
 template <typename F>
 void ForEachFreePiece(F f) {
   for (const ChunkMeta* m : chunkSet)
-    for (unsigned g = 0; g < kGroups; g++)
-      for (uint64_t starts = m->starts[g]; starts != 0; starts &= starts - 1) {
-        const unsigned slot = g * 64 + std::countr_zero(starts);
-        f(BaseOf(m) + slot * kSlot, static_cast<int32_t>((m->info(slot) & kSlotsMask) * kSlot));
-      }
+    for (unsigned at = NextSlot(m, 0, true); at < kSlots;) {
+      const unsigned end = NextSlot(m, at, false);
+      f(BaseOf(m) + at * kSlot, static_cast<int32_t>((end - at) * kSlot));
+      at = end < kSlots ? NextSlot(m, end, true) : kSlots;
+    }
 }
 
 // The chunk of a pointer from outside when it is one of ours, else null.
@@ -136,7 +109,7 @@ inline int32_t SmallBlockSize(uintptr_t addr) {
   if (addr % kSlot != 0) return 0;
   const ChunkMeta* m = OurChunk(addr);
   if (m == nullptr) return 0;
-  const uint16_t info = m->info(SlotOf(addr));
+  const uint16_t info = m->info[SlotOf(addr)];
   return (info & kUsed) != 0 ? (info & kSlotsMask) * static_cast<int32_t>(kSlot) : 0;
 }
 

@@ -1,23 +1,9 @@
-// First fit inside a chunk: the lowest free piece of at least n slots.
-// Two kinds of bound keep the search short, however many small holes
-// long-lived blocks leave low in the chunk:
-//
-//  - low[n - 1], for needs of 1 to kFitClasses slots: no free piece of n
-//    slots or more starts below it (kNoLow: none in the chunk). Lowered
-//    when a piece appears or grows; when the piece at a bound moves up
-//    past a block the bound follows it, and when it shrinks below n or
-//    goes the bound moves on to the next piece above. A request looks at
-//    the piece at its bound first; only when that is no fit does it search
-//    on from there, and what it finds also raises the bounds of bigger
-//    needs it passed over.
-//  - groupMax per group of 64 slots and chunkMax: the size of the pieces
-//    starting there is at most this. Raised when a piece grows or moves
-//    into a group, left when one shrinks or goes, made exact when a search
-//    finds a group or the chunk without a fit. A search looks only into
-//    groups that may hold a fit.
-//
-// A piece that grows or moves keeps both up to date with a handful of
-// vector and min/max operations.
+// First fit inside a chunk: the lowest run of n free slots. Needs of up to
+// 64 slots are found a word at a time: the starts of every run of n in a
+// word, looking on into the next, are a few shifts and ands, found by
+// doubling (runs of 2 are a run and its neighbour, runs of 4 two runs of
+// 2, ...). Each need up to kBounds slots keeps the word where its search
+// may start; longer needs start from the last of those.
 #pragma once
 
 #if defined(__SSE2__)
@@ -28,94 +14,60 @@
 
 #include "MemMgr/Chunk.h"
 
-constexpr int16_t kNoLow = 0x7fff;
+// The 128 bits hi:lo shifted down by s < 64, the low half.
+inline uint64_t ShiftDown(uint64_t lo, uint64_t hi, unsigned s) { return (lo >> s) | ((hi << 1) << (63 - s)); }
 
-// The lowest start at or above `from` of a free piece of at least `slots`
-// slots, or kNone.
-unsigned FitSearch(ChunkMeta* m, unsigned from, unsigned slots);
-
-// A search for `slots` found nothing from `from` to `found`: no bigger
-// need finds anything there either.
-inline void RaiseLow(ChunkMeta* m, unsigned from, int16_t found, unsigned slots) {
-#if defined(__SSE2__)
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  const __m128i now = _mm_load_si128(low);
-  const __m128i classes = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
-  const __m128i raise = _mm_and_si128(
-      _mm_cmpgt_epi16(classes, _mm_set1_epi16(static_cast<int16_t>(slots - 1))),
-      _mm_and_si128(_mm_cmpgt_epi16(now, _mm_set1_epi16(static_cast<int16_t>(from - 1))),
-                    _mm_cmplt_epi16(now, _mm_set1_epi16(found))));
-  _mm_store_si128(low, _mm_or_si128(_mm_and_si128(raise, _mm_set1_epi16(found)), _mm_andnot_si128(raise, now)));
-#else
-  for (unsigned c = slots; c <= kFitClasses; c++)
-    if (m->low[c - 1] >= static_cast<int16_t>(from) && m->low[c - 1] < found) m->low[c - 1] = found;
-#endif
-}
-
-// The lowest start of a free piece of at least `slots` slots, or kNone.
-inline unsigned ChunkFirstFit(ChunkMeta* m, unsigned slots) {
-  unsigned slot;
-  if (slots <= kFitClasses) {
-    int16_t& low = m->low[slots - 1];
-    if (low == kNoLow) return kNone;
-    slot = static_cast<unsigned>(low);
-    const uint16_t info = m->info(slot);
-    if ((info & kStart) != 0 && (info & kSlotsMask) >= slots) return slot;
-    const unsigned from = slot;
-    slot = FitSearch(m, from, slots);
-    RaiseLow(m, from, slot == kNone ? kNoLow : static_cast<int16_t>(slot), slots);
-    return slot;
+// Bits i of `lo` where n free bits in a row start, 1 <= n <= 64, the
+// free bits going on into `hi`. Up to 8 without a branch: the common
+// needs come in no order a predictor could learn.
+inline uint64_t RunStarts(uint64_t lo, uint64_t hi, unsigned n) {
+  if (n <= 8) {
+    const uint64_t two = lo & ShiftDown(lo, hi, 1), twoHi = hi & (hi >> 1);
+    const uint64_t four = two & ShiftDown(two, twoHi, 2), fourHi = twoHi & (twoHi >> 2);
+    const bool atLeast2 = n >= 2, atLeast4 = n >= 4;
+    const uint64_t runs = atLeast4 ? four : atLeast2 ? two : lo;
+    const uint64_t runsHi = atLeast4 ? fourHi : atLeast2 ? twoHi : hi;
+    return runs & ShiftDown(runs, runsHi, n - (atLeast4 ? 4 : atLeast2 ? 2 : 1));
   }
-  return FitSearch(m, 0, slots);
-}
-
-// A piece of `slots` now starts at `slot`: it appeared, grew, or its start
-// moved down.
-inline void PieceGrew(ChunkMeta* m, unsigned slot, unsigned slots) {
-  int16_t& group = m->groupMax[slot / 64];
-  group = std::max(group, static_cast<int16_t>(slots));
-  m->chunkMax = std::max(m->chunkMax, static_cast<int16_t>(slots));
-#if defined(__SSE2__)
-  const __m128i classes = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
-  const __m128i fits = _mm_cmplt_epi16(classes, _mm_set1_epi16(static_cast<int16_t>(std::min(slots, 0x7ffeu) + 1)));
-  const __m128i here = _mm_or_si128(_mm_and_si128(fits, _mm_set1_epi16(static_cast<int16_t>(slot))),
-                                    _mm_andnot_si128(fits, _mm_set1_epi16(kNoLow)));
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  _mm_store_si128(low, _mm_min_epi16(_mm_load_si128(low), here));
-#else
-  for (unsigned c = 1; c <= kFitClasses && c <= slots; c++)
-    m->low[c - 1] = std::min(m->low[c - 1], static_cast<int16_t>(slot));
-#endif
-}
-
-// Bounds at `from` for which a piece there no longer serves move on: to
-// `to` for classes up to `slots`, to `past` for the others.
-inline void MoveLow(ChunkMeta* m, unsigned from, unsigned to, unsigned slots, unsigned past) {
-  const int16_t beyond = past == kNone ? kNoLow : static_cast<int16_t>(past);
-#if defined(__SSE2__)
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  const __m128i now = _mm_load_si128(low);
-  const __m128i here = _mm_cmpeq_epi16(now, _mm_set1_epi16(static_cast<int16_t>(from)));
-  const __m128i classes = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
-  const __m128i fits = _mm_cmplt_epi16(classes, _mm_set1_epi16(static_cast<int16_t>(std::min(slots, 0x7ffeu) + 1)));
-  const __m128i next = _mm_or_si128(_mm_and_si128(fits, _mm_set1_epi16(static_cast<int16_t>(to))),
-                                    _mm_andnot_si128(fits, _mm_set1_epi16(beyond)));
-  _mm_store_si128(low, _mm_or_si128(_mm_and_si128(here, next), _mm_andnot_si128(here, now)));
-#else
-  for (unsigned c = 1; c <= kFitClasses; c++)
-    if (m->low[c - 1] == static_cast<int16_t>(from)) m->low[c - 1] = c <= slots ? static_cast<int16_t>(to) : beyond;
-#endif
-}
-
-// A piece's start moved up from `from` to `to` past a block, `slots` left;
-// the bitmap already says so.
-inline void PieceShrank(ChunkMeta* m, unsigned from, unsigned to, unsigned slots) {
-  if (from / 64 != to / 64) {
-    int16_t& group = m->groupMax[to / 64];
-    group = std::max(group, static_cast<int16_t>(slots));
+  unsigned len = 1;
+  for (; len * 2 <= n; len *= 2) {
+    lo &= ShiftDown(lo, hi, len);
+    hi &= hi >> len;
   }
-  MoveLow(m, from, to, slots, slots < kFitClasses ? StartAbove(m, to) : kNone);
+  return lo & ShiftDown(lo, hi, n - len);
 }
 
-// The piece at `from` was taken whole; the bitmap already says so.
-inline void PieceGone(ChunkMeta* m, unsigned from) { MoveLow(m, from, from, 0, StartAbove(m, from)); }
+// The lowest slot where `slots` free slots in a row start, or kNone; for
+// needs of up to 64 slots.
+inline unsigned ChunkFirstFit(const ChunkMeta* m, unsigned slots) {
+  for (unsigned w = static_cast<unsigned>(m->low[std::min(slots, kBounds) - 1]); w < kWords; w++)
+    if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), slots); runs != 0)
+      return w * 64 + std::countr_zero(runs);
+  return kNone;
+}
+
+// For longer needs: run by run from the last bound.
+unsigned LongFit(const ChunkMeta* m, unsigned slots);
+
+// No run of `slots` or more starts below `word`.
+inline void RaiseLow(ChunkMeta* m, unsigned slots, unsigned word) {
+#if defined(__SSE2__)
+  auto* low = reinterpret_cast<__m128i*>(m->low);
+  const __m128i from = _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
+                                       _mm_set1_epi16(static_cast<int16_t>(slots - 2)));
+  const __m128i at = _mm_and_si128(from, _mm_set1_epi16(static_cast<int16_t>(word)));
+  _mm_store_si128(low, _mm_max_epi16(_mm_load_si128(low), at));
+#else
+  for (unsigned c = slots; c <= kBounds; c++) m->low[c - 1] = std::max(m->low[c - 1], static_cast<int16_t>(word));
+#endif
+}
+
+// A run may start in `word` now.
+inline void LowerLow(ChunkMeta* m, unsigned word) {
+#if defined(__SSE2__)
+  auto* low = reinterpret_cast<__m128i*>(m->low);
+  _mm_store_si128(low, _mm_min_epi16(_mm_load_si128(low), _mm_set1_epi16(static_cast<int16_t>(word))));
+#else
+  for (int16_t& l : m->low) l = std::min(l, static_cast<int16_t>(word));
+#endif
+}

@@ -33,12 +33,10 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
   const auto base = reinterpret_cast<uintptr_t>(mem);
   chunkSet.Add(base);
   ChunkMeta* m = MetaOf(base);
-  const unsigned slots = need / kSlot, left = kSlots - slots;
-  m->info(0) = static_cast<uint16_t>(kUsed | slots);
-  m->info(kSlots - 1) = static_cast<uint16_t>(kEnd | left);
-  m->info(slots) |= static_cast<uint16_t>(kStart | left);
-  SetStart(m, slots);
-  PieceGrew(m, slots, left);
+  const unsigned slots = need / kSlot;
+  m->info[0] = static_cast<uint16_t>(kUsed | slots);
+  m->free(slots / 64) = ~uint64_t{0} << (slots % 64);
+  for (unsigned w = slots / 64 + 1; w < kWords; w++) m->free(w) = ~uint64_t{0};
   return mem;
 }
 
@@ -73,22 +71,44 @@ Link* FindBig(uintptr_t addr) {
   }
 }
 
-// Hands out the low end of the piece at `slot`.
-inline void* Carve(ChunkMeta* m, unsigned slot, unsigned slots) {
-  const unsigned size = m->info(slot) & kSlotsMask, left = size - slots;
-  if (left != 0) {  // the piece now starts past the block
-    const unsigned rest = slot + slots;
-    m->info(slot + size - 1) = static_cast<uint16_t>(kEnd | left);
-    m->info(rest) |= static_cast<uint16_t>(kStart | left);  // a one-slot rest starts where it ends
-    MoveStart(m, slot, rest);
-    PieceShrank(m, slot, rest, left);
-  } else {  // taken whole
-    m->info(slot + slots - 1) = 0;
-    ClearStart(m, slot);
-    PieceGone(m, slot);
+// Sets or clears the free bits of `slots` slots from `slot`; up to 64
+// of them touch two words at most.
+template <bool kFree>
+inline void MarkRun(ChunkMeta* m, unsigned slot, unsigned slots) {
+  if (slots > 64) {
+    for (unsigned at = slot; at < slot + slots; at++)
+      m->free(at / 64) = kFree ? m->free(at / 64) | uint64_t{1} << (at % 64) : m->free(at / 64) & ~(uint64_t{1} << (at % 64));
+    return;
   }
-  m->info(slot) = static_cast<uint16_t>(kUsed | slots);
-  return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
+  const unsigned w = slot / 64, b = slot % 64;
+  const uint64_t ones = ~uint64_t{0} >> (64 - slots);
+  const uint64_t lo = ones << b, hi = (ones >> 1) >> (63 - b);
+  if (kFree) {
+    m->free(w) |= lo;
+    m->free(w + 1) |= hi;
+  } else {
+    m->free(w) &= ~lo;
+    m->free(w + 1) &= ~hi;
+  }
+}
+
+// Released memory reads as zero: up to 128 bytes in eight stores, some
+// of them the same, so that the size costs no branch.
+inline void Zero(void* block, unsigned slots) {
+  auto* bytes = static_cast<char*>(block);
+  if (slots > 8) {
+    std::memset(bytes, 0, slots * kSlot);
+    return;
+  }
+  const unsigned last = (slots - 1) * kSlot;
+  std::memset(bytes, 0, kSlot);
+  std::memset(bytes + std::min(16u, last), 0, kSlot);
+  std::memset(bytes + std::min(32u, last), 0, kSlot);
+  std::memset(bytes + std::min(48u, last), 0, kSlot);
+  std::memset(bytes + std::min(64u, last), 0, kSlot);
+  std::memset(bytes + std::min(80u, last), 0, kSlot);
+  std::memset(bytes + std::min(96u, last), 0, kSlot);
+  std::memset(bytes + last, 0, kSlot);
 }
 
 }  // namespace
@@ -98,57 +118,34 @@ void* GetMem(int32_t size) {
   const uint32_t need = (static_cast<uint32_t>(size) + 31) & ~uint32_t{15};
   if (need >= kChunk) return NewBig(need);
   const unsigned slots = need / kSlot;
-  for (ChunkMeta* m : chunkSet)
-    if (const unsigned slot = ChunkFirstFit(m, slots); slot != kNone) return Carve(m, slot, slots);
+  for (ChunkMeta* m : chunkSet) {
+    const unsigned slot = slots <= 64 ? ChunkFirstFit(m, slots) : LongFit(m, slots);
+    if (slots <= kBounds) RaiseLow(m, slots, slot == kNone ? kWords : slot / 64);
+    if (slot != kNone) {
+      MarkRun<false>(m, slot, slots);
+      m->info[slot] = static_cast<uint16_t>(kUsed | slots);
+      return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
+    }
+  }
   return NewChunk(need);
 }
 
-// The zero fill comes last, as a tail call.
 void PutMem(void* block) {
   const auto addr = reinterpret_cast<uintptr_t>(block);
   if (!chunkSet.Contains(addr & ~(kChunk - 1))) return PutBig(block);
   ChunkMeta* m = MetaOf(addr);
   const unsigned slot = SlotOf(addr);
-  const uint16_t info = m->info(slot);
+  const uint16_t info = m->info[slot];
   if ((info & kUsed) == 0 || addr % kSlot != 0) return;  // not a block start
 
-  const unsigned slots = info & kSlotsMask, end = slot + slots;
-  const uint16_t before = m->info(slot - 1), after = m->info(end);
-  if ((after & kStart) != 0) {
-    const unsigned nextSlots = after & kSlotsMask, last = end + nextSlots - 1;
-    m->info(end) = 0;
-    if ((before & kEnd) != 0) {  // all three become the piece below
-      const unsigned start = slot - (before & kSlotsMask);
-      const unsigned total = (before & kSlotsMask) + slots + nextSlots;
-      m->info(slot - 1) = 0;
-      m->info(slot) = 0;
-      m->info(last) = static_cast<uint16_t>(kEnd | total);
-      m->info(start) = static_cast<uint16_t>(kStart | total);
-      ClearStart(m, end);
-      PieceGrew(m, start, total);
-    } else {  // the piece above starts here now
-      const unsigned total = slots + nextSlots;
-      m->info(last) = static_cast<uint16_t>(kEnd | total);
-      m->info(slot) = static_cast<uint16_t>(kStart | total);
-      MoveStart(m, end, slot);
-      PieceGrew(m, slot, total);
-    }
-  } else if ((before & kEnd) != 0) {  // the piece below reaches over the block
-    const unsigned start = slot - (before & kSlotsMask);
-    const unsigned total = (before & kSlotsMask) + slots;
-    m->info(slot - 1) = 0;
-    m->info(slot) = 0;
-    m->info(end - 1) = static_cast<uint16_t>(kEnd | total);
-    m->info(start) = static_cast<uint16_t>(kStart | total);
-    PieceGrew(m, start, total);
-  } else {  // a piece of its own
-    m->info(slot) = 0;
-    m->info(end - 1) = static_cast<uint16_t>(kEnd | slots);
-    m->info(slot) |= static_cast<uint16_t>(kStart | slots);
-    SetStart(m, slot);
-    PieceGrew(m, slot, slots);
-  }
-  std::memset(block, 0, slots * kSlot);
+  const unsigned slots = info & kSlotsMask, w = slot / 64;
+  m->info[slot] = 0;
+  MarkRun<true>(m, slot, slots);
+  // The piece starts in the word below when free slots run on down to it;
+  // further down it was a run of 64 already, which every bound allows for.
+  const bool down = ((m->free(w) | ~uint64_t{0} << (slot % 64)) == ~uint64_t{0}) & (m->free(w - 1) >> 63);
+  LowerLow(m, w - down);
+  Zero(block, slots);
 }
 
 void* AdjustMem(void* block, int32_t size) {
