@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ TEST(InstallDisks, EachDisketteIsEmptiedThenGetsItsLine) {
     t.Write("wd/" + std::string(f), f);
   static char name[] = "t";
   const std::string bin = t / "bin", wd = t / "wd";
+  const std::string path = std::getenv("PATH"), cwd = std::filesystem::current_path();
   ResetSysCmdList();
   setenv("PATH", bin.c_str(), 1);
   InitSysCmdList();
@@ -65,6 +67,8 @@ TEST(InstallDisks, EachDisketteIsEmptiedThenGetsItsLine) {
   ResetSysCmdList();
   pSysCmdShell = shell;
   pLogPath = ".";
+  setenv("PATH", path.c_str(), 1);
+  std::filesystem::current_path(cwd);
 }
 
 }  // namespace
