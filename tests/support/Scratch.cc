@@ -45,11 +45,6 @@ int FileMode(const std::string& path) {
   return static_cast<int>(st.st_mode & 07777);
 }
 
-bool IsSymlink(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 void MakeDirs(const std::string& path) {
   std::error_code ec;
   std::filesystem::create_directories(path, ec);

@@ -30,6 +30,5 @@ void WriteFile(const std::string& path, const std::string& text, mode_t mode = 0
 bool FileExists(const std::string& path);
 // Permission bits (07777) of the entry itself, -1 when missing.
 int FileMode(const std::string& path);
-bool IsSymlink(const std::string& path);
 // Creates the directory and its parents.
 void MakeDirs(const std::string& path);
