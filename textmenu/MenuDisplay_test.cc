@@ -39,6 +39,7 @@ TEST(MenuDisplay, HiddenDisabledAndValues) {
   static TextMenu sub = Menu("Printer options", subItems, 0);
   // Hidden 2 gets no line, disabled 7 no number; 8 shows its sub-menu's
   // title, 9 has none and no line; the blank item shows the count so far.
+  // clang-format off
   TextMenuItem items[] = {
       Item("Plain text", TM_TEXT), Item("First", TM_ACTION), Item("Secret", TM_ACTION | TM_HIDDEN),
       Choice("Mode", szNoYes, 1), Entry("Name", TM_NAME, "Name", nullptr),
@@ -46,6 +47,7 @@ TEST(MenuDisplay, HiddenDisabledAndValues) {
       Entry("Offset", TM_FLOAT | TM_DISABLED, "Offset", nullptr), Item("Options", TM_SUBMENU),
       Item("Gone", TM_SUBMENU), Item("~q Quit", TM_EXIT), Item("Spare", TM_BLANK),
       Choice("Log", szDisabledEnabled, 0), End()};
+  // clang-format on
   items[4].Default.Text = "lp1";
   items[5].Default.Int = 42;
   items[6].Default.Float = 1.5f;
@@ -75,12 +77,7 @@ TEST(MenuDisplay, BarsInColumns) {
       Bar(TM_BAR, 3), Bar(TM_BAR, 3), Item("~e Exit Help", TM_EXIT), Item("~c Contents", TM_ACTION),
       Item("~b Back", TM_ACTION), End()};
   // clang-format on
-  TextMenu menu = Menu("Help", items, TMF_NORETURN, 3);
   auto pad = [](int n) { return std::string(n, ' '); };
-  EXPECT_EQ(Draw(&menu), "Page text \n\n 1) First link" + pad(11) + " 2) Second link" + pad(10) +
-                             " 3) Third link" + pad(11) + "\n 4) Fourth link" + pad(10) +
-                             "\n\n e) Exit Help" + pad(12) + " c) Contents" + pad(13) + " b) Back" +
-                             pad(17) + "\n\nEnter option: [[7]]");
   // A long name starts a new row and, longer than the column less the
   // column count, ends its row too. A text bar takes the text lines after it.
   TextMenuItem longItems[] = {Bar(TM_BAR, 3), Item("First link", TM_ACTION),
@@ -96,6 +93,10 @@ TEST(MenuDisplay, BarsInColumns) {
   TextMenuItem unnumbered[] = {Bar(TM_BAR, 3), Item("A", TM_ACTION), Item("Note", TM_TEXT),
                                Item("", TM_BLANK), Item("Bee", TM_ACTION), End()};
   const std::pair<TextMenuItem*, std::string> screens[] = {
+      {items, "Page text \n\n 1) First link" + pad(11) + " 2) Second link" + pad(10) +
+                  " 3) Third link" + pad(11) + "\n 4) Fourth link" + pad(10) + "\n\n e) Exit Help" +
+                  pad(12) + " c) Contents" + pad(13) + " b) Back" + pad(17) +
+                  "\n\nEnter option: [[7]]"},
       {longItems, " 1) First link" + pad(11) + "\n 2) A rather long link name! \n 3) Next" +
                       pad(17) + "\nEnter option: [[3]]"},
       {longLetter, " z) A very long letter item name here" + pad(14) + "\n\nEnter option: [[1]]"},
@@ -103,7 +104,7 @@ TEST(MenuDisplay, BarsInColumns) {
       {unnumbered, " 1) A" + pad(20) + "    Note" + pad(17) + "    " + pad(21) + "\n 2) Bee" +
                        pad(18) + "\nEnter option: [[2]]"}};
   for (const auto& [list, screen] : screens) {
-    menu = Menu("Help", list, TMF_NORETURN | TMF_COMPACT, 3);
+    TextMenu menu = Menu("Help", list, TMF_NORETURN | (list == items ? 0 : TMF_COMPACT), 3);
     EXPECT_EQ(Draw(&menu), screen);
   }
 }
@@ -125,10 +126,16 @@ TEST(MenuDisplay, NumbersStopAtTheMapSize) {
   InitMenu(&menu, map);
   EXPECT_EQ(map[98], 97);
   EXPECT_EQ(map[99], -1);
-  strcpy(LineBuf, "99");
-  EXPECT_EQ(FindSelection(&menu, map, 100), 0);
-  strcpy(LineBuf, "98");
-  EXPECT_EQ(FindSelection(&menu, map, 100), 98);
+  // The last number shown is chosen; past it, or past the map, nothing.
+  const struct {
+    const char* line;
+    int count, want;
+  } picks[] = {{"99", 100, 0}, {"98", 100, 98}, {"98", 98, 98},
+               {"99", 98, 0},  {"1", 98, 1},    {"0", 98, 0}};
+  for (const auto& p : picks) {
+    strcpy(LineBuf, p.line);
+    EXPECT_EQ(FindSelection(&menu, map, p.count), p.want) << p.line << " " << p.count;
+  }
   FreeMenu(&menu);
 }
 

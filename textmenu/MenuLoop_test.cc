@@ -16,84 +16,75 @@ ScriptedRun RunOn(TextMenu* menu, const std::string& input) {
   return RunScripted(input, [menu] { RunMenu(menu, nullptr, 1); });
 }
 
-TEST(MenuLoop, MainMenuScreenByteForByte) {
-  TextMenuItem items[] = {Item("Install Driver and Utilities", TM_ACTION),
-                          Item("Create an installation site.", TM_ACTION),
-                          Item("Create installation diskettes.", TM_ACTION),
-                          Item("~e Exit", TM_EXIT), Item("", TM_TEXT), End()};
-  TextMenu menu = Menu("Install Print Driver and Utilities", items, TMF_NORETURN | TMF_HELP);
-  ScriptedRun r = RunOn(&menu, "e\n");
-  EXPECT_EQ(r.out, Screen("Install Print Driver and Utilities",
-                          " 1) Install Driver and Utilities \n\n"
-                          " 2) Create an installation site. \n\n"
-                          " 3) Create installation diskettes. \n\n"
-                          " e) Exit \n\n \n\n",
-                          "Enter option or h for help: "));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
+std::string Times(int n, const std::string& text) {
+  std::string s;
+  while (n-- > 0) s += text;
+  return s;
 }
 
 TEST(MenuLoop, SelectionByNumberAndLetter) {
   // Numbers: A 1, B 2 (hidden), C 3, D 4 (disabled), x 5, h 6, q 7.
-  TextMenuItem items[] = {
+  // clang-format off
+  TextMenuItem sel[] = {
       Item("Heading", TM_TEXT), Item("A", TM_ACTION, MARK("A")),
       Item("B", TM_ACTION | TM_HIDDEN, MARK("B")), Item("C", TM_ACTION, MARK("C")),
       Item("D", TM_ACTION | TM_DISABLED, MARK("D")), Item("~x X", TM_ACTION | TM_HIDDEN, MARK("x")),
       Item("~h Hello", TM_ACTION, MARK("h")), Item("~q Quit", TM_EXIT, MARK("q")), End()};
-  TextMenu menu = Menu("Sel", items, TMF_NORETURN | TMF_COMPACT);
+  // In a bar the text and blank cells before B take no number.
+  TextMenuItem bar[] = {Bar(TM_BAR, 3), Item("A", TM_ACTION, MARK("A")), Item("Note", TM_TEXT),
+                        Item("", TM_BLANK), Item("B", TM_ACTION, MARK("B")),
+                        Item("~q Quit", TM_EXIT, MARK("q")), End()};
   // 3abc picks 3; 0, 99, -1, a hidden, a disabled and a letter item's
   // number pick nothing; a hidden letter item still answers its key; keys
-  // are compared in lower case; an empty line only redraws.
-  ScriptedRun r = RunOn(&menu, "3abc\n0\n99\n-1\n2\n4\n7\n\nx\nH\nQ\n");
-  EXPECT_EQ(Markers(r.out), "C x h q");
-  EXPECT_EQ(Count(r.out, "Enter option: "), 11);
-  EXPECT_EQ(Count(r.out, "Do you want"), 0);
-  EXPECT_EQ(r.status, 0);
-  // With the help flag H opens the viewer (here without a help file, so
-  // it says so and the menu comes back).
-  ScratchDir dir;
-  std::string tool = dir.path();
-  menu.Flags |= TMF_HELP;
-  r = RunScripted("H\n\nq\n", [&] { pToolPath = tool.data(); RunMenu(&menu, nullptr, 1); });
-  EXPECT_EQ(Markers(r.out), "q");
-  EXPECT_NE(r.out.find("ERROR: couldn't open " + dir.path() +
-                       "/setup.hlp\nPress <Return> to continue "),
-            std::string::npos);
+  // are compared in lower case; an empty line only redraws. With the help
+  // flag H opens the viewer: without a help file it says so and the menu
+  // comes back.
+  const std::string noHelp = "ERROR: couldn't open /no/setup.hlp\nPress <Return> to continue ";
+  const char *plain = "Enter option: ", *help = "Enter option or h for help: ";
+  const struct { TextMenuItem* list; int flags; const char *input, *marks, *shown, *prompt; int n; }
+      runs[] = {{sel, 0, "3abc\n0\n99\n-1\n2\n4\n7\n\nx\nH\nQ\n", "C x h q", " 3) C \n", plain, 11},
+                {bar, 0, "2\n3\nq\n", "B q", " 2) B ", plain, 3},
+                {sel, TMF_HELP, "H\n\nq\n", "q", " 3) C \n", help, 2}};
+  // clang-format on
+  for (const auto& run : runs) {
+    TextMenu menu = Menu("Sel", run.list, TMF_NORETURN | TMF_COMPACT | run.flags);
+    ScriptedRun r = RunScripted(run.input, [&] {
+      pToolPath = const_cast<char*>("/no");
+      RunMenu(&menu, nullptr, 1);
+    });
+    EXPECT_EQ(Markers(r.out), run.marks);
+    EXPECT_EQ(Count(r.out, run.prompt), run.n);
+    EXPECT_EQ(Count(r.out, run.shown), run.n);
+    EXPECT_EQ(Count(r.out, noHelp), run.flags ? 1 : 0);
+    EXPECT_EQ(Count(r.out, "Do you want"), 0);
+    EXPECT_EQ(r.status, 0);
+  }
 }
 
-TEST(MenuLoop, BarNumbersSelectTheItemShown) {
-  // The text and blank cells before B take no number: B shows 2, and 2
-  // runs B; 3 is the letter item's number and selects nothing.
-  TextMenuItem items[] = {Bar(TM_BAR, 3), Item("A", TM_ACTION, MARK("A")), Item("Note", TM_TEXT),
-                          Item("", TM_BLANK), Item("B", TM_ACTION, MARK("B")),
-                          Item("~q Quit", TM_EXIT, MARK("q")), End()};
-  TextMenu menu = Menu("Bar", items, TMF_NORETURN | TMF_COMPACT);
-  ScriptedRun r = RunOn(&menu, "2\n3\nq\n");
-  EXPECT_EQ(Count(r.out, " 2) B "), 3);
-  EXPECT_EQ(Markers(r.out), "B q");
-}
-
-TEST(MenuLoop, EndOfInputIsFatalAndLongLinesAreDropped) {
-  TextMenuItem items[] = {End()};
-  TextMenu menu = Menu("Empty", items, TMF_NORETURN);
-  ScriptedRun r = RunOn(&menu, "1\n");
-  EXPECT_EQ(r.out, Screen("Empty", "", "Enter option: ") + Screen("Empty", "", "Enter option: "));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "\nsetup: reading from standard input: end of input\n");
-  r = RunScripted("", [] { PostMsg("Note"); });
-  EXPECT_EQ(r.out, "Note\nPress <Return> to continue ");
-  EXPECT_EQ(r.status, 1);
-  // Only a lower-case first character answers; the tail of a line longer
-  // than the buffer must not be read as the next answer.
-  r = RunScripted("Y\n y\n\nN\nyes\n", [] { printf("[[%d]]", PromptYN("Continue %s", "now")); });
-  EXPECT_EQ(Count(r.out, "Continue now? [y/n] "), 5);
-  EXPECT_EQ(Markers(r.out), "1");
-  // A NUL (Ctrl-@) ends its answer there; the next line is still the next answer.
-  r = RunScripted(std::string("\0x\nn\ny\n", 7), [] { printf("[[%d]]", PromptYN("Go")); });
-  EXPECT_EQ(Count(r.out, "Go? [y/n] "), 2);
-  EXPECT_EQ(Markers(r.out), "0");
-  r = RunScripted(std::string(5000, 'x') + "y\nno\n", [] { printf("[[%d]]", PromptYN("Q")); });
-  EXPECT_EQ(r.out, "Q? [y/n] Q? [y/n] [[0]]");
+TEST(MenuLoop, AnswersAndEndOfInput) {
+  // Only a lower-case first character answers; a NUL (Ctrl-@) ends its
+  // answer there; the tail of a line longer than the buffer must not be
+  // read as the next answer. The end of input is fatal.
+  // clang-format off
+  const struct { std::string input; void (*body)(); std::string out; int status; } cases[] = {
+      {"Y\n y\n\nN\nyes\n", [] { printf("[[%d]]", PromptYN("Continue %s", "now")); },
+       Times(5, "Continue now? [y/n] ") + "[[1]]", 0},
+      {std::string("\0x\nn\ny\n", 7), [] { printf("[[%d]]", PromptYN("Go")); },
+       "Go? [y/n] Go? [y/n] [[0]]", 0},
+      {std::string(5000, 'x') + "y\nno\n", [] { printf("[[%d]]", PromptYN("Q")); },
+       "Q? [y/n] Q? [y/n] [[0]]", 0},
+      {"", [] { PostMsg("Note"); }, "Note\nPress <Return> to continue ", 1},
+      {"1\n", [] { static TextMenuItem none[] = {End()};
+                   static TextMenu m = Menu("Empty", none, TMF_NORETURN);
+                   RunMenu(&m, nullptr, 1); },
+       Times(2, Screen("Empty", "", "Enter option: ")), 1}};
+  // clang-format on
+  for (const auto& c : cases) {
+    ScriptedRun r = RunScripted(c.input, c.body);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.status ? "\nsetup: reading from standard input: end of input\n" : "");
+  }
 }
 
 TEST(MenuLoop, LeaveSequence) {
@@ -122,10 +113,13 @@ TEST(MenuLoop, LeaveSequence) {
   // question follows and ApplyFn does not run.
   const std::string names =
       "\nAll names must be set before applying setup.\nPress <Return> to continue";
-  const struct { const char* input; int applyQs, namesMsgs, exitQs; const char* marks; } runs[] = {
-      {"\ny\n", 0, 0, 1, ""},
-      {"2\n\ny\n\n1\nlp1\n\ny\n", 2, 1, 0, "apply"},
-      {"2\n\nn\ny\n", 1, 0, 1, ""}};
+  const struct {
+    const char* input;
+    int applyQs, namesMsgs, exitQs;
+    const char* marks;
+  } runs[] = {{"\ny\n", 0, 0, 1, ""},
+              {"2\n\ny\n\n1\nlp1\n\ny\n", 2, 1, 0, "apply"},
+              {"2\n\nn\ny\n", 1, 0, 1, ""}};
   for (const auto& run : runs) {
     r = RunOn(&menu, run.input);
     EXPECT_EQ(Count(r.out, "\nApply the changes? [y/n] "), run.applyQs) << run.input;
@@ -137,27 +131,28 @@ TEST(MenuLoop, LeaveSequence) {
 }
 
 TEST(MenuLoop, ReinitAndKindBefore) {
-  auto bump = [](TextMenu* m, TextMenuItem*) { return (m->pItems[1].Default.Int = 7, 0); };
-  TextMenuItem items[] = {Item("Bump", TM_ACTION, bump), Entry("Count", TM_INT, "Count", nullptr),
-                          Item("~e Exit", TM_EXIT), End()};
-  items[1].Default.Int = 1;
-  TextMenu menu = Menu("M", items, TMF_NORETURN | TMF_COMPACT | TMF_REINIT);
-  ScriptedRun r = RunOn(&menu, "1\ne\n");
-  EXPECT_EQ(Count(r.out, " 2) Count .. [1]"), 1);
-  EXPECT_EQ(Count(r.out, " 2) Count .. [7]"), 1);
-  menu.Flags = TMF_NORETURN | TMF_COMPACT;
-  r = RunOn(&menu, "1\ne\n");
-  EXPECT_EQ(Count(r.out, " 2) Count .. [1]"), 2);
-  // A handler that turns its item into an exit item leaves the menu,
-  // unless the kind is taken before the handler runs.
-  items[0].Handler = [](TextMenu*, TextMenuItem* item) { return (item->Kind = TM_EXIT, 0); };
-  r = RunOn(&menu, "1\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Count(r.out, "Enter option: "), 1);
-  menu.Flags |= TMF_KINDBEFORE;
-  r = RunOn(&menu, "1\ne\n");
-  EXPECT_EQ(Count(r.out, "Enter option: "), 2);
-  EXPECT_EQ(r.status, 0);
+  // clang-format off
+  TextMenuItemFn up = [](TextMenu* m, TextMenuItem*) { return (m->pItems[1].Default.Int = 7, 0); };
+  TextMenuItemFn toExit = [](TextMenu*, TextMenuItem* item) { return (item->Kind = TM_EXIT, 0); };
+  // Reinit shows the new default. A handler that turns its item into an
+  // exit item leaves the menu, unless the kind is taken before it runs.
+  const int nr = TMF_NORETURN | TMF_COMPACT;
+  const struct { int flags; TextMenuItemFn fn; const char* input; int ones, sevens; } runs[] = {
+      {nr | TMF_REINIT, up, "1\ne\n", 1, 1}, {nr, up, "1\ne\n", 2, 0},
+      {nr, toExit, "1\n", 1, 0}, {nr | TMF_KINDBEFORE, toExit, "1\ne\n", 2, 0}};
+  // clang-format on
+  for (const auto& run : runs) {
+    TextMenuItem items[] = {Item("Bump", TM_ACTION, run.fn),
+                            Entry("Count", TM_INT, "Count", nullptr), Item("~e Exit", TM_EXIT),
+                            End()};
+    items[1].Default.Int = 1;
+    TextMenu menu = Menu("M", items, run.flags);
+    ScriptedRun r = RunOn(&menu, run.input);
+    EXPECT_EQ(Count(r.out, " 2) Count .. [1]"), run.ones) << run.flags;
+    EXPECT_EQ(Count(r.out, " 2) Count .. [7]"), run.sevens) << run.flags;
+    EXPECT_EQ(Count(r.out, "Enter option: "), run.ones + run.sevens) << run.flags;
+    EXPECT_EQ(r.status, 0);
+  }
 }
 
 TEST(MenuLoop, ExitFlagLeavesNestedMenus) {
@@ -185,8 +180,10 @@ TEST(MenuLoop, ProcessSelectionResults) {
   TextMenuItem items[] = {Entry("Name", TM_NAME, "Name", "a(1,8)"),
                           Entry("Num", TM_INT, "Number", "d(1,99)"),
                           Entry("Ratio", TM_FLOAT, "Ratio", "f(0,10)"),
-                          Choice("Blank choice", "No, Yes", 0), Choice("Three", "a, b,c", 0),
-                          Item("Apply", TM_APPLY, MARK("apply")), End()};
+                          Choice("Blank choice", "No, Yes", 0),
+                          Choice("Three", "a, b,c", 0),
+                          Item("Apply", TM_APPLY, MARK("apply")),
+                          End()};
   items[0].Handler = MARK("name");
   TextMenu menu = Menu("M", items, 0);
   ScriptedRun r = RunScripted("\n\nabc\nx1\n\n42\n2.5\n", [&] {
