@@ -98,36 +98,29 @@ const std::string S3 = Help("Three", "Last.\n", {"Home"});
 
 TEST(HelpNavigation, LinksBackContentsAndLongWalks) {
   TempDir dir;
+  const std::string c = Help("C", "", {"D"}), d = Help("D", "", {"Zero", "Far"});
+  const std::string a = Help("A", "", {"To B"}), b = Help("B", "", {"To A"});
+  std::string walk = "h\n1\n", walked = a;
+  for (int step = 1; step <= 99; step++) walk += "1\n", walked += step % 2 ? b : a;
   // Three links, then Back four times: the fourth changes nothing.
-  EXPECT_EQ(Scripted(dir, HelpFile(kChain), "h\n1\n1\n1\nb\nb\nb\nb\ne\nq\n"),
-            kOuter + C + S1 + S2 + S3 + S2 + S1 + C + C + kOuter);
-  // Contents after links; the next Back does nothing. An empty line only
-  // redraws.
-  EXPECT_EQ(Scripted(dir, "", "h\n1\n1\nc\nb\n\ne\nq\n"),
-            kOuter + C + S1 + S2 + C + C + C + kOuter);
-  // A link with value 1 leads to the contents and is a step of its own.
-  EXPECT_EQ(Scripted(dir, "", "h\n1\n1\n1\n1\nb\nb\ne\nq\n"),
-            kOuter + C + S1 + S2 + S3 + C + S3 + S2 + kOuter);
-
-  // Links to screens the file lacks do nothing, and take no step.
-  std::string c = Help("C", "", {"D"}), d = Help("D", "", {"Zero", "Far"});
-  EXPECT_EQ(
-      Scripted(dir,
-               HelpFile("@screen c\n@title C\n{d|D}\n@screen d\n@title D\n{#0|Zero}\n{#9|Far}\n"),
-               "h\n1\n1\n2\nb\nb\ne\nq\n"),
-      kOuter + c + d + d + d + c + c + kOuter);
-
-  // 99 forward steps are kept; the 100th link is ignored.
-  std::string input = "h\n";
-  for (int i = 0; i < 100; i++) input += "1\n";
-  std::string a = Help("A", "", {"To B"}), b = Help("B", "", {"To A"});
-  std::string expect = kOuter + a;
-  for (int step = 1; step <= 99; step++) expect += step % 2 ? b : a;
-  expect += b + a;  // Back still works
-  EXPECT_EQ(
-      Scripted(dir, HelpFile("@screen a\n@title A\n{b|To B}\n@screen b\n@title B\n{a|To A}\n"),
-               input + "b\ne\nq\n"),
-      expect + kOuter);
+  // Contents after links; the next Back does nothing; an empty line only
+  // redraws. A link with value 1 leads to the contents and is a step of
+  // its own. Links to screens the file lacks do nothing, and take no step.
+  // 99 forward steps are kept; the 100th link is ignored, Back still works.
+  // An empty file name keeps the file of the run before.
+  // clang-format off
+  const struct { std::string file, input, screens; } runs[] = {
+      {HelpFile(kChain), "h\n1\n1\n1\nb\nb\nb\nb\ne\nq\n", C + S1 + S2 + S3 + S2 + S1 + C + C},
+      {"", "h\n1\n1\nc\nb\n\ne\nq\n", C + S1 + S2 + C + C + C},
+      {"", "h\n1\n1\n1\n1\nb\nb\ne\nq\n", C + S1 + S2 + S3 + C + S3 + S2},
+      {HelpFile("@screen c\n@title C\n{d|D}\n@screen d\n@title D\n{#0|Zero}\n{#9|Far}\n"),
+       "h\n1\n1\n2\nb\nb\ne\nq\n", c + d + d + d + c + c},
+      {HelpFile("@screen a\n@title A\n{b|To B}\n@screen b\n@title B\n{a|To A}\n"),
+       walk + "b\ne\nq\n", walked + b + a},
+  };
+  // clang-format on
+  for (const auto& run : runs)
+    EXPECT_EQ(Scripted(dir, run.file, run.input), kOuter + run.screens + kOuter) << run.input;
 }
 
 TEST(HelpOpening, ReloadsTheFileEachTime) {

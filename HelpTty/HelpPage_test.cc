@@ -14,96 +14,72 @@ void Show(const std::string& file, unsigned screen = 0) {
   LoadDisplay();
 }
 
-// The menu items as "kind:name" up to the end record.
+// The menu items as "kind:name" up to the end record, a link with its
+// index and target.
 std::vector<std::string> Items() {
   std::vector<std::string> items;
-  for (TextMenuItem* i = HelpMenuItems; i < HelpMenuItems + HELP_MENU_ITEMS && i->pName; i++)
+  for (TextMenuItem* i = HelpMenuItems; i < HelpMenuItems + HELP_MENU_ITEMS && i->pName; i++) {
     items.push_back(std::to_string(i->Kind) + ":" + i->pName);
+    if (unsigned link = i - HelpMenuItems - 2; link < JmpAdrI)
+      items.back() += "#" + std::to_string(i->Default.Int) + ">" + std::to_string(JmpAdr[link]);
+  }
   return items;
 }
 
-// The menu of a page: the page, its links and the keys.
-std::vector<std::string> Menu(const std::string& page, std::vector<std::string> links) {
+// The menu of a page: the page, its links (with their targets) and the keys.
+std::vector<std::string> Menu(const std::string& page, std::vector<std::string> links,
+                              std::vector<int> targets = {}) {
   std::vector<std::string> items = {"0:" + page};
   if (!links.empty()) items.push_back("3:");
-  for (const std::string& l : links) items.push_back("7:" + l);
+  for (size_t i = 0; i < links.size(); i++)
+    items.push_back("7:" + links[i] + "#" + std::to_string(i) + ">" +
+                    std::to_string(i < targets.size() ? targets[i] : 1));
   for (const char* key : {"3:", "3:", "6:~e Exit Help", "7:~c Contents", "7:~b Back"})
     items.push_back(key);
   return items;
 }
 
-TEST(LoadDisplay, TitlePageAndLinks) {
-  Show(RawHelpFile({Bytes({2}) + "Intro" + Bytes({1}) + "Hello" + Bytes({6}) + "World"}));
-  EXPECT_STREQ(HelpMenu.pTitle, "Intro");
-  EXPECT_EQ(Items(), Menu("Hello\nWorld", {}));
-
-  // A link inside a line is named in the text and offered; value 3 leads
-  // to screen 2.
-  std::string link = Bytes({4, 0, 3}) + "Setup" + Bytes({1});
-  Show(RawHelpFile({"Go " + link + " now"}));
-  EXPECT_EQ(Items(), Menu("Go <Setup> now", {"Setup"}));
-  EXPECT_EQ(JmpAdr[0], 3);
-  // A title drops the text before it but not the line's state: the link
-  // behind it still counts as inside a line.
-  Show(RawHelpFile({"abc" + Bytes({2}) + "T2" + Bytes({1}) + link + Bytes({6}) + "x"}));
-  EXPECT_EQ(Items(), Menu("<Setup>\nx", {"Setup"}));
-  EXPECT_EQ(HelpMenuItems[2].Default.Int, 0);
-
-  // Alone at the start of a line it is only offered and takes its break;
-  // the alternate code does the same, and a second link is number 1.
-  Show(RawHelpFile({"A" + Bytes({6}) + link + Bytes({6, 5, 0, 1}) + "Home" + Bytes({1, 6}) + "B"}));
-  EXPECT_EQ(Items(), Menu("A\nB", {"Setup", "Home"}));
-  EXPECT_EQ(HelpMenuItems[3].Default.Int, 1);
-  EXPECT_EQ(JmpAdr[1], 1);
-
-  // A literal run shows the codes as they are, and keeps the line empty
-  // for a link behind it.
-  Show(RawHelpFile({Bytes({3, 'x', 2, 3, 4, 5, 6, 1}) + link + Bytes({6}) + "y"}));
-  EXPECT_STREQ(HelpPageBuf, "x\x02\x03\x04\x05\x06y");
-}
-
-TEST(LoadDisplay, TitlesReplaceTextAndAreKept) {
-  Show(HelpFile("@screen a\nlost text\n@title Same\nkept\n@screen b\n@title Same\nsecond\n"
-                "@screen c\n@title Other\n@screen d\nno title\n"));
-  const char* first = HelpMenu.pTitle;
-  // A screen without a title keeps the one before.
-  const char* screens[][2] = {
-      {"kept\n", "Same"}, {"second\n", "Same"}, {"", "Other"}, {"no title\n", "Other"}};
-  for (uint16_t s = 0; s < 4; s++) {
-    History[0] = s;
-    LoadDisplay();
-    EXPECT_STREQ(HelpPageBuf, screens[s][0]);
-    EXPECT_STREQ(HelpMenu.pTitle, screens[s][1]);
-    EXPECT_TRUE(s != 1 || HelpMenu.pTitle == first) << "one saved title string";
-  }
-}
-
-TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
+TEST(LoadDisplay, PageTitleAndLinksWhateverTheFileHolds) {
+  // Value 3 leads to screen 2.
+  const std::string link = Bytes({4, 0, 3}) + "Setup" + Bytes({1});
   std::string abc = RawHelpFile({"abc"}), two = RawHelpFile({"abc", "def"});
   std::string longLen = abc, negLen = abc, farRecord = two;
   longLen[10] = 0x7f;  // length beyond the file: stops at its end
   negLen[10] = static_cast<char>(0x80);
   farRecord[7] = static_cast<char>(0xff);
+  // A link inside a line is named in the text and offered. A title drops
+  // the text before it but not the line's state. Alone at the start of a
+  // line a link is only offered and takes its break, with either code. A
+  // literal run shows the codes as they are, and keeps the line empty.
+  // Cut codes, lengths and offsets stay inside the file.
   // clang-format off
-  const struct { std::string file; unsigned screen; const char* page; } cases[] = {
-      {RawHelpFile({"a" + Bytes({2}) + "cut title"}), 0, ""},
-      {RawHelpFile({"a" + Bytes({4, 0})}), 0, "a"},  // link without its whole target
-      {RawHelpFile({"a " + Bytes({4, 0, 1}) + "open"}), 0, "a <open>"},
-      {RawHelpFile({Bytes({3}) + "open literal"}), 0, "open literal"},
-      {longLen, 0, "abc"}, {negLen, 0, ""}, {farRecord, 1, ""}, {two, 500, ""},
-      {Bytes({0, 0}), 0, ""},
+  const struct { std::string file; unsigned screen; const char *page, *title;
+                 std::vector<std::string> links; std::vector<int> targets; } cases[] = {
+      {RawHelpFile({Bytes({2}) + "Intro" + Bytes({1}) + "Hello" + Bytes({6}) + "World"}), 0,
+       "Hello\nWorld", "Intro", {}, {}},
+      {RawHelpFile({"Go " + link + " now"}), 0, "Go <Setup> now", "", {"Setup"}, {3}},
+      {RawHelpFile({"abc" + Bytes({2}) + "T2" + Bytes({1}) + link + Bytes({6}) + "x"}), 0,
+       "<Setup>\nx", "T2", {"Setup"}, {3}},
+      {RawHelpFile({"A" + Bytes({6}) + link + Bytes({6, 5, 0, 1}) + "Home" + Bytes({1, 6}) + "B"}),
+       0, "A\nB", "", {"Setup", "Home"}, {3, 1}},
+      {RawHelpFile({Bytes({3, 'x', 2, 3, 4, 5, 6, 1}) + link + Bytes({6}) + "y"}), 0,
+       "x\x02\x03\x04\x05\x06y", "", {"Setup"}, {3}},
+      {RawHelpFile({"a" + Bytes({2}) + "cut title"}), 0, "", "cut title", {}, {}},
+      {RawHelpFile({"a" + Bytes({4, 0})}), 0, "a", "", {}, {}},  // link without its whole target
+      {RawHelpFile({"a " + Bytes({4, 0, 1}) + "open"}), 0, "a <open>", "", {"open"}, {}},
+      {RawHelpFile({Bytes({3}) + "open literal"}), 0, "open literal", "", {}, {}},
+      {longLen, 0, "abc", "", {}, {}}, {negLen, 0, "", "", {}, {}}, {farRecord, 1, "", "", {}, {}},
+      {two, 500, "", "", {}, {}}, {Bytes({0, 0}), 0, "", "", {}, {}},
   };
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.file));
+    HelpMenu.pTitle = nullptr;
     Show(c.file, c.screen);
     EXPECT_STREQ(HelpPageBuf, c.page);
-    EXPECT_EQ(Items(), Menu(c.page, strchr(c.page, '<') ? std::vector<std::string>{"open"}
-                                                        : std::vector<std::string>{}));
+    EXPECT_STREQ(HelpMenu.pTitle, c.title);
+    EXPECT_EQ(Items(), Menu(c.page, c.links, c.targets));
   }
-  Show(cases[0].file);
-  EXPECT_STREQ(HelpMenu.pTitle, "cut title");
-
   // More than 42 links: the rest are not offered, and the keys still
   // close the list. Those alone on their lines are named in the page, and
   // their line breaks stay.
@@ -128,6 +104,23 @@ TEST(LoadDisplay, StaysInsideItsBuffersWhateverTheFileHolds) {
                     " " + Bytes({4, 0, 1}) + "y" + Bytes({1})}));
   EXPECT_EQ(strlen(HelpMenu.pTitle), HELP_STR_SIZE - 1u);
   EXPECT_EQ(Items(), Menu("<> <>", {"", ""}));
+}
+
+TEST(LoadDisplay, TitlesReplaceTextAndAreKept) {
+  Show(
+      HelpFile("@screen a\nlost text\n@title Same\nkept\n@screen b\n@title Same\nsecond\n"
+               "@screen c\n@title Other\n@screen d\nno title\n"));
+  const char* first = HelpMenu.pTitle;
+  // A screen without a title keeps the one before.
+  const char* screens[][2] = {
+      {"kept\n", "Same"}, {"second\n", "Same"}, {"", "Other"}, {"no title\n", "Other"}};
+  for (uint16_t s = 0; s < 4; s++) {
+    History[0] = s;
+    LoadDisplay();
+    EXPECT_STREQ(HelpPageBuf, screens[s][0]);
+    EXPECT_STREQ(HelpMenu.pTitle, screens[s][1]);
+    EXPECT_TRUE(s != 1 || HelpMenu.pTitle == first) << "one saved title string";
+  }
 }
 
 TEST(HelpFiles, ScreenTableAndLoading) {
