@@ -30,6 +30,15 @@ TEST_F(CaptureTest, KeepsLinesInOrderFiltersAndStaysSilent) {
   EXPECT_TRUE(gShellLines.empty());
 }
 
+TEST_F(CaptureTest, WhatTheCommandSaysOnStandardErrorFollowsEarlierOutput) {
+  EXPECT_EQ(Redirected([] {
+              std::printf("before\n");
+              Response* list = GetCmdResponse(CMD_SHELL, "", "echo said >&2; echo kept");
+              std::printf("%s", list->pRespLine);
+            }),
+            "before\nsaid\nkept\n");
+}
+
 TEST_F(CaptureTest, DiskSpaceReadsAvailColumnOfEveryLayout) {
   const int64_t k16602 = 16602 * 1024LL;
   const struct { const char *layout, *avail; int result; int64_t bytes; } cases[] = {

@@ -25,7 +25,8 @@ TEST_F(ComListTest, PathOrderDecidesAndFixedListFillsTheRest) {
   ASSERT_EQ(chdir(here), 0);
   EXPECT_EQ(TakeText(GetCmd(CMD_LS)), "./ls ");
   // GetCmd joins directory, word and fixed arguments.
-  EXPECT_EQ(TakeText(GetCmd(CMD_CP)), std::string(ComList[CMD_CP].pPath) + "/cp -p");
+  InitWithPath(scratch_.Sub("bin"));
+  EXPECT_EQ(TakeText(GetCmd(CMD_CP)), S("@/bin/cp -p"));
   ComList[CMD_CP].pPath = nullptr;
   EXPECT_EQ(TakeText(GetCmd(CMD_CP)), "(none)");
   EXPECT_EQ(TakeText(GetCmd(CMD_SHELL)), "(none)");

@@ -10,14 +10,14 @@ TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
   StartLog();
   const std::string dir = scratch_.Sub("new/dir"), file = dir + "/.PrintError";
   EXPECT_EQ(Out([&] { CreateFile(dir.c_str(), ".PrintError", "666", nullptr, nullptr); }), "...");
-  EXPECT_EQ(gShellLines,
-            (Lines{Prefix(CMD_MKDIR) + dir + Redir(), Prefix(CMD_TOUCH) + file + Redir(),
-                   Prefix(CMD_CHMOD) + "666 " + file + Redir()}));
+  EXPECT_EQ(gShellLines, S(Lines{"@/bin/mkdir -p @/new/dir >> @/t.log 2>> @/t.log",
+                                 "@/bin/touch  @/new/dir/.PrintError >> @/t.log 2>> @/t.log",
+                                 "@/bin/chmod  666 @/new/dir/.PrintError >> @/t.log 2>> @/t.log"}));
   EXPECT_EQ(FileMode(file), 0666);
   // An existing directory with a mode only: just the chmod.
   gShellLines.clear();
   Out([&] { CreateFile(dir.c_str(), nullptr, "775", nullptr, nullptr); });
-  EXPECT_EQ(gShellLines, Lines{Prefix(CMD_CHMOD) + "775 " + dir + Redir()});
+  EXPECT_EQ(gShellLines, S(Lines{"@/bin/chmod  775 @/new/dir >> @/t.log 2>> @/t.log"}));
   EXPECT_EQ(FileMode(dir), 0775);
   // Only existing entries are removed, each by one logged rm -rf.
   gShellLines.clear();
@@ -28,7 +28,7 @@ TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
               DeleteFile(file.c_str(), nullptr);
             }),
             ".");
-  EXPECT_EQ(gShellLines, Lines{Prefix(CMD_RM_RF) + scratch_.Sub("new") + Redir()});
+  EXPECT_EQ(gShellLines, S(Lines{"@/bin/rm -rf @/new >> @/t.log 2>> @/t.log"}));
   EXPECT_FALSE(FileExists(scratch_.Sub("new")));
   // Owner and group follow the mode.
   gShellLines.clear();
@@ -36,8 +36,8 @@ TEST_F(FileCmdsTest, CreateAndDeleteRunOnlyWhatIsNeeded) {
   ComList[CMD_CHOWN].pPath = ComList[CMD_CHGRP].pPath = "/usr/bin";
   Out([&] { CreateFile(dir.c_str(), "f", "644", "lp", "lp"); });
   ASSERT_EQ(gShellLines.size(), 5u);  // mkdir, touch, chmod, chown, chgrp
-  EXPECT_EQ(gShellLines[3], "/usr/bin/chown  lp " + dir + "/f" + Redir());
-  EXPECT_EQ(gShellLines[4], "/usr/bin/chgrp  lp " + dir + "/f" + Redir());
+  EXPECT_EQ(gShellLines[3], S("/usr/bin/chown  lp @/new/dir/f >> @/t.log 2>> @/t.log"));
+  EXPECT_EQ(gShellLines[4], S("/usr/bin/chgrp  lp @/new/dir/f >> @/t.log 2>> @/t.log"));
 }
 
 TEST_F(FileCmdsTest, DeleteFileNeverRemovesTheRoot) {
@@ -66,7 +66,7 @@ TEST_F(FileCmdsTest, DeleteFileNeverRemovesTheRoot) {
   EXPECT_EQ(gShellLines, Lines{});
   // The link itself is only a link.
   Out([&] { DeleteFile(link.c_str(), nullptr); });
-  EXPECT_EQ(gShellLines, Lines{Prefix(CMD_RM_RF) + link + Redir()});
+  EXPECT_EQ(gShellLines, S(Lines{"/nonexistent/bin/rm -rf @/rootlink >> @/t.log 2>> @/t.log"}));
 }
 
 TEST_F(FileCmdsTest, UserNameComesFromWhoami) {
@@ -74,6 +74,14 @@ TEST_F(FileCmdsTest, UserNameComesFromWhoami) {
     ScopedEnv env("FAKE_WHOAMI", who);
     EXPECT_EQ(TakeText(GetUserName()), *who ? who : "(none)");
   }
+  // What whoami says on standard error follows what was printed before.
+  ComList[CMD_WHOAMI].pPath = scratch_.Path().c_str();
+  WriteFile(scratch_.Sub("whoami"), "#!/bin/sh\necho said >&2\necho bob\n", 0755);
+  EXPECT_EQ(Redirected([] {
+              std::printf("before\n");
+              std::printf("%s\n", GetUserName());
+            }),
+            "before\nsaid\nbob\n");
   ComList[CMD_WHOAMI].pPath = nullptr;
   EXPECT_EQ(GetUserName(), nullptr);
 }

@@ -10,18 +10,16 @@ namespace {
 using RunnerTest = SysCmdTest;
 
 TEST_F(RunnerTest, LogIsMadeAfreshWithChmodFirstAndNoLinkFollowed) {
-  const std::string file = scratch_.Sub("f"), chmodCmd = Prefix(CMD_CHMOD);
+  const std::string file = scratch_.Sub("f");
   WriteFile(file, "");
   EXPECT_EQ(Out([&] { EXPECT_EQ(SysCmd(CMD_CHMOD, SC_FATAL, "%s %s", "755", file.c_str()), 0); }),
             "..");
-  // chmod has no fixed arguments: two blanks after the word.
-  EXPECT_EQ(chmodCmd, std::string(ComList[CMD_CHMOD].pPath) + "/chmod  ");
-  EXPECT_EQ(LogText(), chmodCmd + "666 " + LogName() + "\n" + chmodCmd + "755 " + file + "\n");
+  EXPECT_EQ(LogText(), S("@/bin/chmod  666 @/t.log\n@/bin/chmod  755 @/f\n"));
   EXPECT_EQ(FileMode(LogName()), 0666);
   EXPECT_EQ(FileMode(file), 0755);
   // The log file itself is made without the shell.
-  EXPECT_EQ(gShellLines,
-            (Lines{chmodCmd + "666 " + LogName() + Redir(), chmodCmd + "755 " + file + Redir()}));
+  EXPECT_EQ(gShellLines, S(Lines{"@/bin/chmod  666 @/t.log >> @/t.log 2>> @/t.log",
+                                 "@/bin/chmod  755 @/f >> @/t.log 2>> @/t.log"}));
   EXPECT_EQ(SleepCalls(), "1\n1\n");
   // The next run's log replaces this one; a planted link, live or dangling,
   // is replaced the same way, its target untouched.
@@ -35,19 +33,31 @@ TEST_F(RunnerTest, LogIsMadeAfreshWithChmodFirstAndNoLinkFollowed) {
               0);
     // rm, chmod, the call
     EXPECT_EQ(Out([] { SysCmd(CMD_SHELL_LOG, SC_WARN, "echo hi"); }), "...") << link;
-    EXPECT_EQ(gShellLines.at(0), Prefix(CMD_RM_RF) + log) << link;
-    EXPECT_EQ(LogText(), Prefix(CMD_CHMOD) + "666 " + log + "\necho hi\nhi\n") << link;
+    EXPECT_EQ(gShellLines.at(0), S("@/bin/rm -rf @/t.log")) << link;
+    EXPECT_EQ(LogText(), S("@/bin/chmod  666 @/t.log\necho hi\nhi\n")) << link;
     EXPECT_EQ(FileMode(log), 0666) << link;
   }
   EXPECT_EQ(ReadFile(target), "keep\n");
   EXPECT_EQ(FileMode(target), 0600);
   EXPECT_FALSE(FileExists(ghost));
-  // A log that cannot be made leaves the lines on the terminal, unredirected.
-  SetUp();
-  const std::string missing = scratch_.Sub("no/such/dir");
+}
+
+TEST_F(RunnerTest, WithoutALogLinesAndReportsKeepTheirOrderInRedirectedOutput) {
+  // A log that cannot be made leaves the lines on the terminal, unredirected;
+  // a pause that prints shows where each flush falls.
+  const std::string missing = scratch_.Sub("no/such/dir"), loud = scratch_.Sub("loud");
   pLogPath = missing.c_str();
-  EXPECT_EQ(Out([] { EXPECT_EQ(SysCmd(CMD_SHELL, SC_FATAL, "%s", "true"), 0); }), "true\n");
-  EXPECT_EQ(gShellLines, Lines{"true"});
+  MakeDirs(loud);
+  WriteFile(loud + "/sleep", "#!/bin/sh\necho pause $1\n", 0755);
+  ComList[CMD_SLEEP].pPath = loud.c_str();
+  EXPECT_EQ(Redirected([] {
+              std::printf("before\n");
+              std::printf("=%d\n", SysCmd(CMD_SHELL, SC_FATAL, "echo out"));
+              SysCmd(CMD_SHELL, SC_WARN, "exit 3");
+            }),
+            S("before\nWARNING: can't create log file, @/no/such/dir/t.log: No such file or "
+              "directory\necho out\nout\npause 1\n=0\nexit 3\nWARNING_MSG: exit status 3\n"
+              "pause 1\n"));
 }
 
 TEST_F(RunnerTest, RedirectionsFollowRowAndFormat) {
@@ -58,9 +68,8 @@ TEST_F(RunnerTest, RedirectionsFollowRowAndFormat) {
     SysCmd(CMD_SHELL_LOG, SC_WARN, "echo logged");
     SysCmd(CMD_SHELL, SC_WARN, "%s %s", "echo", "a>b");  // '>' only in a value
   });
-  EXPECT_EQ(gShellLines, (Lines{Prefix(CMD_CAT) + "/dev/null > " + scratch_.Sub("out"),
-                                "echo shown 2>> " + LogName(), "echo logged" + Redir(),
-                                "echo 'a>b' 2>> " + LogName()}));
+  EXPECT_EQ(gShellLines, S(Lines{"@/bin/cat  /dev/null > @/out", "echo shown 2>> @/t.log",
+                                 "echo logged >> @/t.log 2>> @/t.log", "echo 'a>b' 2>> @/t.log"}));
   EXPECT_EQ(out, "..shown\n..a>b\n");
   EXPECT_NE(LogText().find("echo logged\nlogged\n"), std::string::npos);
   EXPECT_EQ(LogText().find("\nshown\n"), std::string::npos);
@@ -80,7 +89,7 @@ TEST_F(RunnerTest, QuietModeIsSilentAndOnlyRowsWithDelayPause) {
             "");
   EXPECT_EQ(LogText(), before);
   ASSERT_EQ(gShellLines.size(), 6u);
-  EXPECT_EQ(gShellLines[0], std::string(ComList[CMD_EJECT].pPath) + "/eject -q ");
+  EXPECT_EQ(gShellLines[0], S("@/bin/eject -q "));
   EXPECT_EQ(SleepCalls(), "1\n1\n7\n");
   // Without a sleep command there is simply no pause.
   ComList[CMD_SLEEP].pPath = nullptr;
@@ -141,7 +150,7 @@ TEST_F(RunnerTest, HostileValuesStayOneWordAndLongLinesWhole) {
   });
   EXPECT_TRUE(FileExists(semi) && FileExists(odd));
   EXPECT_FALSE(FileExists("pwned") || FileExists(scratch_.Sub("pwned")));
-  EXPECT_NE(LogText().find(Prefix(CMD_TOUCH) + "'" + semi + "'\n"), std::string::npos);
+  EXPECT_NE(LogText().find(S("@/bin/touch  '@/a;touch pwned'\n")), std::string::npos);
   EXPECT_NE(LogText().find("echo " + word + "\n" + word + "\n"), std::string::npos);
 }
 

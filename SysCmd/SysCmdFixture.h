@@ -1,11 +1,16 @@
-// Test fixture of the command layer: the stand-in commands first on
-// PATH, the table resolved afresh, the log in a scratch directory, and a
-// shell hook that records every command line the runner starts.
+// Test fixture of the command layer: a scratch bin directory and the
+// stand-in commands first on PATH, the table resolved afresh, the log in
+// the scratch directory, and a shell hook that records every command line
+// the runner starts.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,12 +35,23 @@ inline int RecordShell(const char* line) {
 class SysCmdTest : public ::testing::Test {
  protected:
   ScratchDir scratch_{"syscmd"};
-  ScopedEnv path_{"PATH", FakeBinPath()};
+  ScopedEnv path_{"PATH", scratch_.Sub("bin") + ":" + FakeBinPath()};
   ScopedEnv sleepLog_{"FAKE_SLEEP_LOG", scratch_.Sub("sleep.log")};
   std::string logDir_ = scratch_.Path();
+  // The rows whose lines tests spell out resolve to @/bin on any host.
+  bool binMade_ = [this] {
+    MakeDirs(scratch_.Sub("bin"));
+    for (const std::string& to : std::initializer_list<std::string>{
+             "/bin/cat", "/bin/chmod", "/bin/cp", "/bin/mkdir", "/bin/rm", "/bin/touch",
+             FakeBinDir() + "/eject"})
+      if (symlink(to.c_str(), (scratch_.Path() + "/bin" + to.substr(to.rfind('/'))).c_str()))
+        return false;
+    return true;
+  }();
 
   void SetUp() override {
     static char name[] = "t";
+    ASSERT_TRUE(binMade_);
     ResetSysCmdList();
     my_name = name;
     pLogPath = logDir_.c_str();
@@ -52,16 +68,20 @@ class SysCmdTest : public ::testing::Test {
     pLogPath = ".";
   }
 
-  std::string LogName() const { return logDir_ + "/t.log"; }
-  // What a logged command line gets appended when its format has no '>'.
-  std::string Redir() const { return " >> " + LogName() + " 2>> " + LogName(); }
+  // The text with each '@' replaced by the scratch directory.
+  std::string S(std::string text) const {
+    for (size_t at; (at = text.find('@')) != std::string::npos;)
+      text.replace(at, 1, scratch_.Path());
+    return text;
+  }
+  Lines S(const Lines& lines) const {
+    Lines out;
+    for (const std::string& line : lines) out.push_back(S(line));
+    return out;
+  }
+  std::string LogName() const { return S("@/t.log"); }
   std::string LogText() const { return ReadFile(LogName()); }
   std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
-  // "dir/cmd args " as the runner begins a row's command line.
-  static std::string Prefix(int row) {
-    const SysCmdRec& r = ComList[row];
-    return std::string(r.pPath) + "/" + r.pCmd + " " + r.pArgs + " ";
-  }
   // Resolves the table afresh from the given PATH (none when nullopt).
   static void InitWithPath(const std::optional<std::string>& path) {
     ResetSysCmdList();
@@ -80,6 +100,24 @@ class SysCmdTest : public ::testing::Test {
     testing::internal::CaptureStdout();
     body();
     return testing::internal::GetCapturedStdout();
+  }
+  // Standard output and error of the body run in a child, both into one
+  // file as when the installer's output is redirected: standard output is
+  // then fully buffered, so only flushes keep the order.
+  std::string Redirected(const std::function<void()>& body) const {
+    const std::string file = scratch_.Sub("redirected");
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (!std::freopen(file.c_str(), "w", stdout) || dup2(fileno(stdout), 2) != 2) _exit(99);
+      body();
+      std::fflush(stdout);
+      _exit(0);
+    }
+    int status = -1;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(status, 0);
+    return ReadFile(file);
   }
   // Starts the log the way a first logged call does, then forgets the
   // lines and pauses that took.
