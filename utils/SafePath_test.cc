@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
+#include <sstream>
 #include <string>
 
 #include "utils/TestDir.h"
@@ -17,90 +17,66 @@ namespace fs = std::filesystem;
 
 constexpr uid_t kOther = 65534;
 
+// Makes below t, in order: "d:a/b" directories, "f:x" an empty file,
+// "l:x>y" a link to t/y (to y itself when it starts with '.'), "m:x=1777"
+// a mode, "o:x" / "L:x" / "g:x" uid and gid / the link's / the gid 65534.
+void Plant(const TestDir& t, const std::string& ops) {
+  std::istringstream in(ops);
+  for (std::string op; in >> op;) {
+    std::string name = op.substr(2), more;
+    if (const size_t sep = name.find_first_of(">="); sep != std::string::npos) {
+      more = name.substr(sep + 1);
+      name.resize(sep);
+    }
+    const std::string at = t / name;
+    if (op[0] == 'd') fs::create_directories(at);
+    if (op[0] == 'f') t.Write(name, "");
+    if (op[0] == 'l') fs::create_symlink(more[0] == '.' ? more : t / more, at);
+    const mode_t mode = op[0] == 'm' ? static_cast<mode_t>(std::stoi(more, nullptr, 8)) : 0;
+    const int rc = op[0] == 'm'   ? chmod(at.c_str(), mode)
+                   : op[0] == 'o' ? chown(at.c_str(), kOther, kOther)
+                   : op[0] == 'L' ? lchown(at.c_str(), kOther, kOther)
+                   : op[0] == 'g' ? chown(at.c_str(), static_cast<uid_t>(-1), kOther)
+                                  : 0;
+    ASSERT_EQ(rc, 0) << op;
+  }
+}
+
 TEST(SafePath, ComponentByComponent) {
   const bool root = geteuid() == 0;
-  struct Case {
-    const char* name;
-    std::function<void(const TestDir&)> plant;
+  const std::string others = "a directory others can write to", uid = " owned by uid 65534";
+  const struct Case {
+    const char *name, *plant;
     std::string path;  // below the scratch directory
     std::string bad;   // "" when safe, else the component refused (relative)
-    std::string why;
+    std::string why = "";
     bool needsRoot = false;
   } cases[] = {
-      {"missing components pass", [](const TestDir&) {}, "a/b/c", ""},
-      {"plain directories", [](const TestDir& t) { fs::create_directories(t / "a/b"); }, "a/b/c",
-       ""},
-      {"a file on the way", [](const TestDir& t) { t.Write("f", ""); }, "f/x", "f",
-       "not a directory"},
-      {"own link followed to a safe target",
-       [](const TestDir& t) {
-         fs::create_directory(t / "real");
-         fs::create_directory_symlink(t / "real", t / "ln");
-       },
-       "ln/x", ""},
-      {"relative link with .. followed",
-       [](const TestDir& t) {
-         fs::create_directories(t / "d/real");
-         fs::create_directory_symlink("../d/real", t / "d/ln");
-       },
-       "d/ln/x", ""},
-      {"link into a file refused at the target",
-       [](const TestDir& t) {
-         t.Write("f", "");
-         fs::create_symlink(t / "f", t / "ln");
-       },
-       "ln/x", "f", "not a directory"},
-      {"link loop",
-       [](const TestDir& t) {
-         fs::create_symlink(t / "b", t / "a");
-         fs::create_symlink(t / "a", t / "b");
-       },
-       "a/x", "a", "too many levels of links"},
-      {"writable by others without sticky bit",
-       [](const TestDir& t) {
-         fs::create_directory(t / "open");
-         chmod((t / "open").c_str(), 0777);
-       },
-       "open/x", "open", "a directory others can write to"},
-      {"the last directory too",
-       [](const TestDir& t) {
-         fs::create_directory(t / "open");
-         chmod((t / "open").c_str(), 0777);
-       },
-       "open", "open", "a directory others can write to"},
-      {"sticky like /tmp",
-       [](const TestDir& t) {
-         fs::create_directories(t / "sticky/mine");
-         chmod((t / "sticky").c_str(), 01777);
-       },
-       "sticky/mine/x", ""},
+      {"missing components pass", "", "a/b/c", ""},
+      {"plain directories", "d:a/b", "a/b/c", ""},
+      {"a file on the way", "f:f", "f/x", "f", "not a directory"},
+      {"own link followed to a safe target", "d:real l:ln>real", "ln/x", ""},
+      {"relative link with .. followed", "d:d/real l:d/ln>../d/real", "d/ln/x", ""},
+      {"link into a file refused at the target", "f:f l:ln>f", "ln/x", "f", "not a directory"},
+      {"link loop", "l:a>b l:b>a", "a/x", "a", "too many levels of links"},
+      {"writable by others without sticky bit", "d:open m:open=777", "open/x", "open", others},
+      {"the last directory too", "d:open m:open=777", "open", "open", others},
+      {"sticky like /tmp", "d:sticky/mine m:sticky=1777", "sticky/mine/x", ""},
       {"someone else's link in a sticky directory",
-       [](const TestDir& t) {
-         fs::create_directories(t / "sticky/real");
-         chmod((t / "sticky").c_str(), 01777);
-         fs::create_directory_symlink(t / "sticky/real", t / "sticky/ln");
-         lchown((t / "sticky/ln").c_str(), kOther, kOther);
-       },
-       "sticky/ln/x", "sticky/ln", "a link owned by uid 65534", true},
-      {"someone else's directory",
-       [](const TestDir& t) {
-         fs::create_directories(t / "theirs");
-         chown((t / "theirs").c_str(), kOther, kOther);
-       },
-       "theirs/x", "theirs", "a directory owned by uid 65534", true},
-      {"a root link to someone else's directory",
-       [](const TestDir& t) {
-         fs::create_directories(t / "theirs");
-         chown((t / "theirs").c_str(), kOther, kOther);
-         fs::create_directory_symlink(t / "theirs", t / "ln");
-       },
-       "ln", "theirs", "a directory owned by uid 65534", true},
+       "d:sticky/real m:sticky=1777 l:sticky/ln>sticky/real L:sticky/ln", "sticky/ln/x",
+       "sticky/ln", "a link" + uid, true},
+      {"someone else's directory", "d:theirs o:theirs", "theirs/x", "theirs", "a directory" + uid,
+       true},
+      {"a root link to someone else's directory", "d:theirs o:theirs l:ln>theirs", "ln", "theirs",
+       "a directory" + uid, true},
+      {"writable by a group other than root's", "d:g m:g=775 g:g", "g/x", "g", others, true},
+      {"writable by root's group", "d:g m:g=775", "g/x", "", "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.needsRoot && !root) continue;
     TestDir t;
-    c.plant(t);
+    Plant(t, c.plant);
     std::string bad, why;
     const std::string path = t / c.path;
     EXPECT_EQ(SafePath(path.c_str(), geteuid(), &bad, &why), c.bad.empty());
