@@ -11,6 +11,9 @@ namespace {
 
 const char kInstallAtTmp[] = "1\n/tmp\n\ny\n";
 const char kInstallAtOpt[] = "1\n\ny\n";
+const char kHelpCopy[] = "+ f 0644 root root /tmp/setup.hlp\n";
+const std::string kKeepRm =
+    "mkdir /h/keep && printf '#!/bin/sh\\n' > /h/keep/rm && chmod 755 /h/keep/rm && ";
 
 TEST(Hostile, PlantedBeforeTheRun) {
   SKIP_UNLESS_HOST();
@@ -46,6 +49,22 @@ TEST(Hostile, PlantedBeforeTheRun) {
        AS_NOBODY "ln -s /etc/victim /tmp/setup.hlp", "setup manual", "e\n", 0, "",
        "+ d 0755 root root /tmp/ZantoInstall\n+ f 0644 root root /tmp/setup.hlp\n",
        "stat -c '%F %U %a' /tmp/setup.hlp", "regular file root 644\n", "", "", true},
+      // The diskette's copies: a list naming a path, a work directory of
+      // someone else's (left in place by a stand-in rm, as by one that fails).
+      {"a diskette list naming a path: nothing copied or removed",
+       "mkdir /tmp/ZantoInstall && touch /tmp/ZantoInstall/old && "
+       "printf 'disks setup.hlp\\npkg_tar.z1 ../x\\n' > /h/d1/disks",
+       "setup", "e\n", 1,
+       "ERROR: the list /floppy/floppy0/disks names \"../x\", which is not a plain file name\n", "",
+       "ls /tmp/ZantoInstall", "old\n", "", "", true},
+      {"a link of theirs for the diskette's work directory",
+       kKeepRm + AS_NOBODY "ln -s /etc /tmp/ZantoInstall", "PATH=/h/keep:$PATH setup", "e\n", 1,
+       unsafe + "/tmp/ZantoInstall: /tmp/ZantoInstall is a link owned by uid 65534\n", kHelpCopy,
+       "", "", "", "", true},
+      {"a work directory of another user's for the diskette",
+       kKeepRm + "mkdir /tmp/ZantoInstall && chown 1 /tmp/ZantoInstall", "PATH=/h/keep:$PATH setup",
+       "e\n", 1, unsafe + "/tmp/ZantoInstall: /tmp/ZantoInstall is a directory owned by uid 1\n",
+       kHelpCopy, "", "", "", "", true},
       {"a set-uid setup of theirs in the work area is not shipped with a new site",
        AS_NOBODY "sh -c 'echo evil > /tmp/setup && chmod 4755 /tmp/setup'", "setup", "2\n\ny\n", 1,
        "ERROR: /tmp/setup was not made by this run; nothing copied\n", "", "ls " + site, "", "", "",

@@ -118,47 +118,4 @@ TEST(Sources, Diskettes) {
   }
 }
 
-// What would lead the diskette's copies astray ends the run before they
-// are made: a list naming a path (nothing at all is copied or removed),
-// and a work directory that someone else made a link or owns (left in
-// place by the stand-in rm, as by one that fails).
-TEST(Sources, DisketteRefusals) {
-  SKIP_UNLESS_HOST();
-  const std::string disks = "disks setup.hlp pkg_tar.z1\n",
-                    unsafe = "ERROR: unsafe path /tmp/ZantoInstall: /tmp/ZantoInstall is a ";
-  const struct {
-    std::string disks, plant, err;
-    bool madeDir;  // refused only when making the work directory
-  } cases[] = {
-      {"disks setup.hlp\npkg_tar.z1 ../x\n",
-       "mkdir /tmp/ZantoInstall && echo old > /tmp/ZantoInstall/stale",
-       "ERROR: the list /floppy/floppy0/disks names \"../x\", which is not a plain file name\n",
-       false},
-      {disks, "setpriv --reuid=65534 --regid=65534 --clear-groups ln -s /etc /tmp/ZantoInstall",
-       unsafe + "link owned by uid 65534\n", true},
-      {disks, "mkdir /tmp/ZantoInstall && chown 1 /tmp/ZantoInstall",
-       unsafe + "directory owned by uid 1\n", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.plant);
-    SetupRun h;
-    h.Files("d1", c.disks, {"setup.hlp", "pkg_tar.z1"});
-    h.Put("keep/rm", "#!/bin/sh\n", 0755);
-    const std::string plant =
-        "floppyctl init /h/floppy --queue /h/d1 && floppyctl sync && " + c.plant;
-    ASSERT_EQ(h.Sh(plant).status, 0);
-    const std::string before = h.Changes();
-    RunResult r =
-        h.Sh("/h/bin/setup", "e\n", {{"PATH", "/h/keep:/h/bin:/usr/sbin:/usr/bin:/sbin:/bin"}});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, c.err);
-    if (c.madeDir)
-      EXPECT_EQ(h.Log(), kLogStart +
-                             "/usr/bin/cp -p /floppy/floppy0/setup.hlp .\n"
-                             "/h/keep/rm -rf /tmp/ZantoInstall\n");
-    else
-      EXPECT_EQ(h.Changes(), before);
-  }
-}
-
 }  // namespace
