@@ -1,11 +1,14 @@
 // The checks a package list line and a wrapper text pass before root acts
 // on them, without running the installer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "setup/Scripts.h"
 #include "setup/setup.h"
+#include "utils/TestDir.h"
 
 namespace {
 
@@ -47,6 +50,26 @@ TEST(PkgList, LinesRefusedBeforeTheyAreApplied) {
   EXPECT_EQ(pl.File, "prog");
   EXPECT_EQ(PkgKeyword(pl.Words[1]), 0);  // a ',' never matches across entries
   EXPECT_EQ(PkgKeyword(pl.Words[3]), 2);
+}
+
+// The whole list is read before anything is done; every named file must
+// be a plain file of the package, counted in the file's own lines.
+TEST(PkgListDeathTest, NamesOnlyPlainFilesOfThePackage) {
+  TestDir t;
+  mkdir((t / "pkg").c_str(), 0755);
+  mkdir((t / "pkg/sub").c_str(), 0755);
+  t.Write("pkg/README", "");
+  ASSERT_EQ(symlink("README", (t / "pkg/link").c_str()), 0);
+  pZantoInstallDir = t.path().c_str();
+  for (const char* name : {"sub", "link", "missing"}) {
+    t.Write("pkg/pkg.list",
+            "README mode 644 \\\n colour red\n\n" + std::string(name) + " mode 644\n");
+    EXPECT_EXIT(LoadPkgList(), testing::ExitedWithCode(1),
+                "pkg.list, line 4: no such file in the package\n$")
+        << name;
+  }
+  t.Write("pkg/pkg.list", "README mode 644\n\n");
+  EXPECT_EQ(LoadPkgList().size(), 1u);
 }
 
 TEST(PkgList, OnlyThisDriversWrappersAreReplaced) {
