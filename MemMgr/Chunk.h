@@ -30,8 +30,9 @@ constexpr uint16_t kUsed = 0x8000, kSlotsMask = 0x1fff;
 constexpr unsigned kNone = ~0u;
 
 struct ChunkMeta {
-  // No slot is free below the chunk or past it: the words either side stay 0.
-  uint64_t freeBits_[kWords + 2];
+  // No slot is free below the chunk or past it: the word below and the three
+  // past it stay 0.
+  uint64_t freeBits_[kWords + 4];
   // low[n - 1]: no run of n free slots starts in a word below it (kWords:
   // none in the chunk). A lower bound, so it may lag behind.
   alignas(16) int16_t low[kBounds];

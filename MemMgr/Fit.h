@@ -17,18 +17,33 @@
 // The 128 bits hi:lo shifted down by s < 64, the low half.
 inline uint64_t ShiftDown(uint64_t lo, uint64_t hi, unsigned s) { return (lo >> s) | ((hi << 1) << (63 - s)); }
 
-// Bits i of `lo` where n free bits in a row start, 1 <= n <= 64, the
-// free bits going on into `hi`. Up to 8 without a branch: the common
-// needs come in no order a predictor could learn.
+// Branch-free std::min: std::min often compiles to a branch.
+inline unsigned Min(unsigned a, unsigned b) { return b ^ ((a ^ b) & -static_cast<unsigned>(a < b)); }
+
+// Runs of a length and the same runs `s` further on, s at most the
+// length, are runs of length + s. Up to kBounds slots that takes three
+// such steps, whose lengths come from the need alone: no branch, for the
+// common needs come in no order a predictor could learn.
+struct Steps {
+  unsigned s1, s2, s3;
+};
+inline Steps StepsFor(unsigned n) {
+  const unsigned s1 = n >= 2, s2 = Min(2, n - 1 - s1);
+  return {s1, s2, n - 1 - s1 - s2};
+}
+
+// Bits i of `lo` where n free bits in a row start, the free bits going on
+// into `hi`; for n up to kBounds, in the steps for n.
+inline uint64_t RunStarts(uint64_t lo, uint64_t hi, Steps st) {
+  lo &= ShiftDown(lo, hi, st.s1);
+  hi &= hi >> st.s1;
+  lo &= ShiftDown(lo, hi, st.s2);
+  hi &= hi >> st.s2;
+  return lo & ShiftDown(lo, hi, st.s3);
+}
+
+// The same for n up to 64, by doubling.
 inline uint64_t RunStarts(uint64_t lo, uint64_t hi, unsigned n) {
-  if (n <= 8) {
-    const uint64_t two = lo & ShiftDown(lo, hi, 1), twoHi = hi & (hi >> 1);
-    const uint64_t four = two & ShiftDown(two, twoHi, 2), fourHi = twoHi & (twoHi >> 2);
-    const bool atLeast2 = n >= 2, atLeast4 = n >= 4;
-    const uint64_t runs = atLeast4 ? four : atLeast2 ? two : lo;
-    const uint64_t runsHi = atLeast4 ? fourHi : atLeast2 ? twoHi : hi;
-    return runs & ShiftDown(runs, runsHi, n - (atLeast4 ? 4 : atLeast2 ? 2 : 1));
-  }
   unsigned len = 1;
   for (; len * 2 <= n; len *= 2) {
     lo &= ShiftDown(lo, hi, len);
@@ -37,20 +52,12 @@ inline uint64_t RunStarts(uint64_t lo, uint64_t hi, unsigned n) {
   return lo & ShiftDown(lo, hi, n - len);
 }
 
-// The lowest slot where `slots` free slots in a row start, or kNone; for
-// needs of up to 64 slots.
-inline unsigned ChunkFirstFit(const ChunkMeta* m, unsigned slots) {
-  for (unsigned w = static_cast<unsigned>(m->low[std::min(slots, kBounds) - 1]); w < kWords; w++)
-    if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), slots); runs != 0)
-      return w * 64 + std::countr_zero(runs);
-  return kNone;
-}
-
-// For longer needs: run by run from the last bound.
-unsigned LongFit(const ChunkMeta* m, unsigned slots);
+// The bounds stay in order: a need's is never above a bigger need's, so
+// the bigger need's says whether a change is due.
 
 // No run of `slots` or more starts below `word`.
 inline void RaiseLow(ChunkMeta* m, unsigned slots, unsigned word) {
+  if (slots > kBounds) return;
 #if defined(__SSE2__)
   auto* low = reinterpret_cast<__m128i*>(m->low);
   const __m128i from = _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
@@ -62,12 +69,21 @@ inline void RaiseLow(ChunkMeta* m, unsigned slots, unsigned word) {
 #endif
 }
 
-// A run may start in `word` now.
-inline void LowerLow(ChunkMeta* m, unsigned word) {
+// A run of `slots` free slots (up to kBounds counted) now starts in `word`.
+inline void LowerLow(ChunkMeta* m, unsigned word, unsigned slots) {
 #if defined(__SSE2__)
   auto* low = reinterpret_cast<__m128i*>(m->low);
-  _mm_store_si128(low, _mm_min_epi16(_mm_load_si128(low), _mm_set1_epi16(static_cast<int16_t>(word))));
+  const __m128i fits = _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
+                                       _mm_set1_epi16(static_cast<int16_t>(std::min(slots, kBounds))));
+  const __m128i at = _mm_or_si128(_mm_and_si128(fits, _mm_set1_epi16(static_cast<int16_t>(word))),
+                                  _mm_andnot_si128(fits, _mm_set1_epi16(INT16_MAX)));
+  _mm_store_si128(low, _mm_min_epi16(_mm_load_si128(low), at));
 #else
-  for (int16_t& l : m->low) l = std::min(l, static_cast<int16_t>(word));
+  for (unsigned c = 1; c <= std::min(slots, kBounds); c++)
+    m->low[c - 1] = std::min(m->low[c - 1], static_cast<int16_t>(word));
 #endif
 }
+
+// The lowest slot where `slots` free slots in a row start, or kNone;
+// for needs of more than kBounds slots.
+unsigned LongFit(ChunkMeta* m, unsigned slots);

@@ -71,25 +71,33 @@ Link* FindBig(uintptr_t addr) {
   }
 }
 
-// Sets or clears the free bits of `slots` slots from `slot`; up to 64
-// of them touch two words at most.
-template <bool kFree>
-inline void MarkRun(ChunkMeta* m, unsigned slot, unsigned slots) {
-  if (slots > 64) {
-    for (unsigned at = slot; at < slot + slots; at++)
-      m->free(at / 64) = kFree ? m->free(at / 64) | uint64_t{1} << (at % 64) : m->free(at / 64) & ~(uint64_t{1} << (at % 64));
-    return;
-  }
-  const unsigned w = slot / 64, b = slot % 64;
-  const uint64_t ones = ~uint64_t{0} >> (64 - slots);
-  const uint64_t lo = ones << b, hi = (ones >> 1) >> (63 - b);
-  if (kFree) {
-    m->free(w) |= lo;
-    m->free(w + 1) |= hi;
+// Hands out `slots` slots from `slot`, free until now.
+inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
+  if (slots <= 64) {  // two words at most
+    const uint64_t ones = ~uint64_t{0} >> (64 - slots);
+    m->free(slot / 64) &= ~(ones << slot % 64);
+    m->free(slot / 64 + 1) &= ~((ones >> 1) >> (63 - slot % 64));
   } else {
-    m->free(w) &= ~lo;
-    m->free(w + 1) &= ~hi;
+    for (unsigned at = slot; at < slot + slots; at++) m->free(at / 64) &= ~(uint64_t{1} << at % 64);
   }
+  m->info[slot] = static_cast<uint16_t>(kUsed | slots);
+  return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
+}
+
+// Needs beyond kBounds slots, and big blocks.
+[[gnu::noinline]] void* GetLong(uint32_t need) {
+  if (need >= kChunk) return NewBig(need);
+  const unsigned slots = need / kSlot;
+  for (ChunkMeta* m : chunkSet)
+    if (const unsigned slot = LongFit(m, slots); slot != kNone) return Take(m, slot, slots);
+  return NewChunk(need);
+}
+
+// Releases of more than 64 slots: their bits word by word, and every
+// bound starts over.
+[[gnu::noinline]] void PutLong(ChunkMeta* m, unsigned slot, unsigned slots) {
+  for (unsigned at = slot; at < slot + slots; at++) m->free(at / 64) |= uint64_t{1} << at % 64;
+  LowerLow(m, 0, kBounds);
 }
 
 // Released memory reads as zero: up to 128 bytes in eight stores, some
@@ -116,16 +124,19 @@ inline void Zero(void* block, unsigned slots) {
 void* GetMem(int32_t size) {
   if (static_cast<uint32_t>(size) > kMaxAsk) return nullptr;  // negative, or too big to round
   const uint32_t need = (static_cast<uint32_t>(size) + 31) & ~uint32_t{15};
-  if (need >= kChunk) return NewBig(need);
   const unsigned slots = need / kSlot;
+  if (slots > kBounds) return GetLong(need);
+  const Steps steps = StepsFor(slots);
   for (ChunkMeta* m : chunkSet) {
-    const unsigned slot = slots <= 64 ? ChunkFirstFit(m, slots) : LongFit(m, slots);
-    if (slots <= kBounds) RaiseLow(m, slots, slot == kNone ? kWords : slot / 64);
-    if (slot != kNone) {
-      MarkRun<false>(m, slot, slots);
-      m->info[slot] = static_cast<uint16_t>(kUsed | slots);
-      return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
-    }
+    // Mostly the first word serves and the bounds are left alone, so that
+    // the next request does not wait for them to be stored.
+    const auto first = static_cast<unsigned>(m->low[slots - 1]);
+    for (unsigned w = first; w < kWords; w++)
+      if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), steps); runs != 0) {
+        if (w != first) RaiseLow(m, slots, w);
+        return Take(m, w * 64 + static_cast<unsigned>(__builtin_ctzll(runs)), slots);
+      }
+    if (first != kWords) RaiseLow(m, slots, kWords);
   }
   return NewChunk(need);
 }
@@ -137,14 +148,27 @@ void PutMem(void* block) {
   const unsigned slot = SlotOf(addr);
   const uint16_t info = m->info[slot];
   if ((info & kUsed) == 0 || addr % kSlot != 0) return;  // not a block start
-
-  const unsigned slots = info & kSlotsMask, w = slot / 64;
+  const unsigned slots = info & kSlotsMask;
   m->info[slot] = 0;
-  MarkRun<true>(m, slot, slots);
-  // The piece starts in the word below when free slots run on down to it;
-  // further down it was a run of 64 already, which every bound allows for.
-  const bool down = ((m->free(w) | ~uint64_t{0} << (slot % 64)) == ~uint64_t{0}) & (m->free(w - 1) >> 63);
-  LowerLow(m, w - down);
+  if (slots > 64) {
+    PutLong(m, slot, slots);
+  } else {
+    const unsigned w = slot / 64, b = slot % 64, e = (b + slots) % 64;
+    const uint64_t ones = ~uint64_t{0} >> (64 - slots);
+    const uint64_t prev = m->free(w - 1), cur = m->free(w) | ones << b, next = m->free(w + 1) | (ones >> 1) >> (63 - b);
+    m->free(w) = cur;
+    m->free(w + 1) = next;
+    // The piece the block joins: the free slots right below it and right
+    // above it, each counted to 63 at most (so a word of ones needs no
+    // branch). A piece that reaches further was a run longer than every
+    // bound's need before, and they allow for it already.
+    const bool endsInNext = b + slots >= 64;
+    const uint64_t above = ShiftDown(endsInNext ? next : cur, endsInNext ? m->free(w + 2) : next, e);
+    const auto down = static_cast<unsigned>(__builtin_clzll(~ShiftDown(prev, cur, b) | 1));
+    const auto up = static_cast<unsigned>(__builtin_ctzll(~above | uint64_t{1} << 63));
+    const unsigned word = (slot - down) / 64, total = Min(down + slots + up, kBounds);
+    if (word < static_cast<unsigned>(m->low[total - 1])) LowerLow(m, word, total);
+  }
   Zero(block, slots);
 }
 
