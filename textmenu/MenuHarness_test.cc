@@ -5,47 +5,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "SysCmd/SysCmd.h"
 #include "utils/utils.h"
 
-ScratchDir::ScratchDir() {
-  char tmpl[] = "/tmp/textmenu_test_XXXXXX";
-  path_ = mkdtemp(tmpl) ? tmpl : "/tmp";
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;  // links inside are removed, not followed
-  if (path_ != "/tmp") std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteWholeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 ScriptedRun RunScripted(const std::string& input, const std::function<void()>& body) {
-  ScratchDir io;
-  WriteWholeFile(io.File("in"), input);
-  WriteWholeFile(io.File("clear"), "#!/bin/sh\nexit 0\n");  // a clear that prints nothing
-  chmod(io.File("clear").c_str(), 0755);
+  TestDir io;
+  io.Write("in", input);
+  chmod(io.Write("clear", "#!/bin/sh\nexit 0\n").c_str(), 0755);  // a clear that prints nothing
   fflush(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
-    if (!freopen(io.File("in").c_str(), "r", stdin) ||
-        !freopen(io.File("out").c_str(), "w", stdout) ||
-        !freopen(io.File("err").c_str(), "w", stderr))
+    if (!freopen((io / "in").c_str(), "r", stdin) || !freopen((io / "out").c_str(), "w", stdout) ||
+        !freopen((io / "err").c_str(), "w", stderr))
       _exit(99);
     ComList[CMD_CLEAR].pPath = io.path().c_str();
     static char name[] = "setup";
@@ -56,23 +30,19 @@ ScriptedRun RunScripted(const std::string& input, const std::function<void()>& b
   }
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
-  return {ReadWholeFile(io.File("out")), ReadWholeFile(io.File("err")),
+  return {ReadText(io / "out"), ReadText(io / "err"),
           WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus)};
 }
 
-std::string Screen(const std::string& centredTitle, const std::string& body,
-                   const std::string& prompt) {
-  std::string pad(centredTitle.size() <= 80 ? (80 - centredTitle.size()) / 2 : 0, ' ');
-  return "\f\n" + pad + centredTitle + "\n\n" + body + prompt;
-}
-
 std::string Draw(TextMenu* menu) {
-  return RunScripted("", [menu] {
-           int map[TM_MAP_SIZE];
-           int longest = InitMenu(menu, map);
-           int titleLen = static_cast<int>(strcspn(menu->pTitle, "\n\r"));
-           printf("[[%d]]", PrintMenu(menu, longest, titleLen));
-         }).out;
+  return RunScripted("",
+                     [menu] {
+                       int map[TM_MAP_SIZE];
+                       int longest = InitMenu(menu, map);
+                       printf("[[%d]]",
+                              PrintMenu(menu, longest, static_cast<int>(strlen(menu->pTitle))));
+                     })
+      .out;
 }
 
 std::string Markers(const std::string& out) {

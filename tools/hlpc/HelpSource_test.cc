@@ -89,13 +89,11 @@ TEST(HelpSourceDecompile, NamesAndCodesOfForeignFiles) {
   // Recompiled, every screen keeps its bytes.
   EXPECT_EQ(HelpFile(src).substr(3, f.size() - 3), f.substr(3));
 
-  std::string error;
+  std::string error, shared = Bytes({0, 0, 0}) + Be32(11) + Be32(11) + Bytes({0, 0, 0}) +
+                              Be32(40000) + std::string(40000, 'x');
   EXPECT_FALSE(DecompileHelp("ab", &src, &error));
   EXPECT_EQ(error, "shorter than a help file header");
   // Screens that share their bytes: the source would be gigabytes.
-  std::string shared = Bytes({0, 0, 0});
-  for (int i = 0; i < 2; i++) shared += Be32(11);
-  shared += Bytes({0, 0, 0}) + Be32(40000) + std::string(40000, 'x');
   EXPECT_FALSE(DecompileHelp(shared, &src, &error));
   EXPECT_EQ(error, "its screens hold more than 65535 bytes together, more than a help file can");
   // Cut to 29993 bytes of content, both screens show them.
