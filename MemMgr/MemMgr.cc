@@ -1,13 +1,12 @@
 // The process-wide memory pool: small blocks carved from 65536-byte chunks,
 // first fit in address order, neighbours merged on release.
 //
-// Every small block and free piece is described in its chunk's side table
-// (Chunk.h), which finds free neighbours in place; first fit goes through
-// the bounds of Fit.h. A request moves a piece's start up past the block,
-// a release grows a neighbouring piece or makes a new one, all in place
-// and without a record of its own, so a release cannot fail. Big blocks
-// keep a link on UsedMemList. The common paths stay in GetMem and PutMem;
-// the rare ones are out of line and cost the common ones nothing.
+// A chunk's free slots are a bitmap (Chunk.h): a request clears the bits
+// of the lowest run long enough (Fit.h), a release sets its block's bits,
+// which merges it with whatever is free beside it, and lowers the bounds
+// where searches start. Nothing is allocated for either, so a release
+// cannot fail. Big blocks keep a link on UsedMemList. The common paths
+// stay in GetMem and PutMem; the rare ones are out of line.
 #include "MemMgr/MemMgr.h"
 
 #include <algorithm>
@@ -25,6 +24,17 @@ namespace {
 // The largest request whose rounded size still fits: (size + 31) & ~15.
 constexpr uint32_t kMaxAsk = INT32_MAX - 31;
 
+// Sets or clears the free bits of slots [from, to), a word at a time.
+template <bool kFree>
+void MarkRange(ChunkMeta* m, unsigned from, unsigned to) {
+  for (unsigned at = from; at < to;) {
+    const unsigned n = std::min(64 - at % 64, to - at);
+    const uint64_t bits = (~uint64_t{0} >> (64 - n)) << at % 64;
+    m->free(at / 64) = kFree ? m->free(at / 64) | bits : m->free(at / 64) & ~bits;
+    at += n;
+  }
+}
+
 // The chunk set first, so that a failure leaves it all as it was.
 [[gnu::noinline]] void* NewChunk(uint32_t need) {
   if (!chunkSet.Reserve()) return nullptr;
@@ -35,8 +45,7 @@ constexpr uint32_t kMaxAsk = INT32_MAX - 31;
   ChunkMeta* m = MetaOf(base);
   const unsigned slots = need / kSlot;
   m->info[0] = static_cast<uint16_t>(kUsed | slots);
-  m->free(slots / 64) = ~uint64_t{0} << (slots % 64);
-  for (unsigned w = slots / 64 + 1; w < kWords; w++) m->free(w) = ~uint64_t{0};
+  MarkRange<true>(m, slots, kSlots);
   return mem;
 }
 
@@ -78,7 +87,7 @@ inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
     m->free(slot / 64) &= ~(ones << slot % 64);
     m->free(slot / 64 + 1) &= ~((ones >> 1) >> (63 - slot % 64));
   } else {
-    for (unsigned at = slot; at < slot + slots; at++) m->free(at / 64) &= ~(uint64_t{1} << at % 64);
+    MarkRange<false>(m, slot, slot + slots);
   }
   m->info[slot] = static_cast<uint16_t>(kUsed | slots);
   return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
@@ -93,10 +102,9 @@ inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
   return NewChunk(need);
 }
 
-// Releases of more than 64 slots: their bits word by word, and every
-// bound starts over.
+// Releases of more than 64 slots: every bound starts over.
 [[gnu::noinline]] void PutLong(ChunkMeta* m, unsigned slot, unsigned slots) {
-  for (unsigned at = slot; at < slot + slots; at++) m->free(at / 64) |= uint64_t{1} << at % 64;
+  MarkRange<true>(m, slot, slot + slots);
   LowerLow(m, 0, kBounds);
 }
 
@@ -128,13 +136,15 @@ void* GetMem(int32_t size) {
   if (slots > kBounds) return GetLong(need);
   const Steps steps = StepsFor(slots);
   for (ChunkMeta* m : chunkSet) {
-    // Mostly the first word serves and the bounds are left alone, so that
-    // the next request does not wait for them to be stored.
     const auto first = static_cast<unsigned>(m->low[slots - 1]);
     for (unsigned w = first; w < kWords; w++)
       if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), steps); runs != 0) {
-        if (w != first) RaiseLow(m, slots, w);
-        return Take(m, w * 64 + static_cast<unsigned>(__builtin_ctzll(runs)), slots);
+        // Runs that start past the block are still whole; with none left
+        // in the word, requests for as much or more look on from the next.
+        const auto b = static_cast<unsigned>(__builtin_ctzll(runs));
+        const unsigned next = w + ((runs >> b >> slots) == 0);
+        RaiseLow(m, slots, next);
+        return Take(m, w * 64 + b, slots);
       }
     if (first != kWords) RaiseLow(m, slots, kWords);
   }
@@ -167,6 +177,7 @@ void PutMem(void* block) {
     const auto down = static_cast<unsigned>(__builtin_clzll(~ShiftDown(prev, cur, b) | 1));
     const auto up = static_cast<unsigned>(__builtin_ctzll(~above | uint64_t{1} << 63));
     const unsigned word = (slot - down) / 64, total = Min(down + slots + up, kBounds);
+    // Stored only when a bound moves: the next request reads them first.
     if (word < static_cast<unsigned>(m->low[total - 1])) LowerLow(m, word, total);
   }
   Zero(block, slots);
