@@ -19,14 +19,16 @@ std::vector<int> Keys(const LinkList& list) {
   return keys;
 }
 
-TEST(LinkList, PushKeepsOrderOrStacks) {
+// FindLink gives the first link from the front with the key.
+TEST(LinkList, PushKeepsOrderOrStacksAndFindTakesTheFront) {
   const struct {
     uint32_t sorted;
     std::vector<int> pushed, want;
+    int find, found;  // found: index into pushed, -1: none
   } cases[] = {
-      {1, {5, 1, 9, 7, 7, 1, 9}, {1, 5, 7, 9}},  // a key already there is left out
-      {1, {3}, {3}},
-      {0, {5, 1, 9, 5}, {5, 9, 1, 5}},  // unsorted: at the front, duplicates too
+      {1, {5, 1, 9, 7, 7, 1, 9}, {1, 5, 7, 9}, 7, 3},  // a key already there is left out
+      {1, {3}, {3}, 2, -1},
+      {0, {5, 1, 9, 5}, {5, 9, 1, 5}, 5, 3},  // unsorted: at the front, duplicates too
   };
   for (const auto& c : cases) {
     LinkList list = {nullptr, nullptr, 0, c.sorted};
@@ -37,6 +39,7 @@ TEST(LinkList, PushKeepsOrderOrStacks) {
     }
     PushLink(&list, nullptr);
     EXPECT_EQ(Keys(list), c.want) << c.sorted;
+    EXPECT_EQ(FindLink(&list, static_cast<uintptr_t>(c.find)), c.found < 0 ? nullptr : &links[c.found]) << c.find;
   }
 }
 
@@ -63,18 +66,6 @@ TEST(LinkList, PopTakesTheLinkAskedForOrTheFirst) {
   PushLink(&empty, &only);
   EXPECT_EQ(PopLink(&empty, &only), &only);
   EXPECT_EQ(Keys(empty), std::vector<int>{});
-}
-
-TEST(LinkList, FindGivesTheFirstMatchFromTheFront) {
-  LinkList list = {nullptr, nullptr, 0, 0};
-  Link links[3];
-  for (int i = 0; i < 3; i++) {
-    links[i].Key = i == 2 ? 1 : 7;
-    PushLink(&list, &links[i]);
-  }
-  EXPECT_EQ(FindLink(&list, 7), &links[1]);
-  EXPECT_EQ(FindLink(&list, 1), &links[2]);
-  EXPECT_EQ(FindLink(&list, 2), nullptr);
 }
 
 // A fresh slab: its first record to the caller, the rest spare in slab

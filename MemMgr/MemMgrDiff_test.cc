@@ -147,7 +147,7 @@ class Replay {
     const unsigned r = rng_() % 100;
     if (r < shape_.bigPercent) return static_cast<int32_t>(60000 + rng_() % 10000);
     if (r < shape_.bigPercent + shape_.largePercent) return static_cast<int32_t>(1000 + rng_() % 29000);
-    return static_cast<int32_t>(rng_() % 120);
+    return static_cast<int32_t>(rng_() % 120 << rng_() % 4);  // to 60 slots: runs across free words
   }
 
   // Mostly one of the newest blocks, as the program releases them.

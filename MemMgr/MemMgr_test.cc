@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "MemMgr/Chunk.h"
@@ -50,56 +49,54 @@ class Pool : public ::testing::Test {
   std::vector<void*> held_;
 };
 
-TEST_F(Pool, SizeRuleAndBigBlocks) {
-  const int32_t small[][2] = {{0, 16}, {1, 32}, {16, 32}, {17, 48}, {32, 48}, {33, 64}, {1000, 1024}};
+// Blocks are the size asked for plus 16, rounded up to 16; from a chunk's
+// size on they stand alone, and go straight back to the system.
+TEST_F(Pool, GetMemSizes) {
+  const int32_t carved[][2] = {{0, 16}, {1, 32}, {16, 32}, {17, 48}, {33, 64}, {1000, 1024}, {65504, 65520}};
   std::vector<char*> got;
-  for (const auto& c : small) {
-    auto* p = static_cast<char*>(GetMem(c[0]));
-    EXPECT_EQ(UsedSize(p), c[1]) << c[0];
-    EXPECT_TRUE(got.empty() || p == got.back() + UsedSize(got.back())) << c[0];  // carved in address order
-    got.push_back(p);
+  for (const auto& c : carved) {
+    got.push_back(static_cast<char*>(GetMem(c[0])));
+    EXPECT_EQ(UsedSize(got.back()), c[1]) << c[0];
+    if (got.size() > 1 && c[1] < 65520) {  // carved one after another
+      EXPECT_EQ(got.back(), got[got.size() - 2] + UsedSize(got[got.size() - 2])) << c[0];
+    }
   }
-  auto* last = static_cast<char*>(GetMem(65504));  // need 65520: the largest carved from a chunk
-  EXPECT_EQ(UsedSize(last), 65520);
   PutMem(GetMem(1 << 17));  // the first big block makes the store of links, which stays
   const State before = Now();
-  const int32_t big[][2] = {{65505, 65536}, {65520, 65536}, {65521, 65552}, {1 << 20, (1 << 20) + 16}};
-  for (const auto& c : big) {
+  const int32_t alone[][2] = {{65505, 65536}, {65521, 65552}, {1 << 20, (1 << 20) + 16},
+                              {-1, -1},       {INT32_MIN, -1},  {INT32_MAX, -1},         {INT32_MAX - 30, -1}};
+  for (const auto& c : alone) {
     void* p = GetMem(c[0]);
     EXPECT_EQ(UsedSize(p), c[1]) << c[0];
-    EXPECT_EQ(UsedMemList.LinkCnt, before.big + 1);
-    std::memset(p, 1, static_cast<size_t>(c[1]));
-    PutMem(p);  // straight back to the system
+    EXPECT_EQ(UsedMemList.LinkCnt, before.big + (p != nullptr)) << c[0];
+    if (p != nullptr) std::memset(p, 1, static_cast<size_t>(c[1]));
+    PutMem(p);
     EXPECT_EQ(Now(), before) << c[0];
   }
-  for (int32_t bad : {-1, INT32_MIN, INT32_MAX, INT32_MAX - 30}) EXPECT_EQ(GetMem(bad), nullptr) << bad;
-  EXPECT_EQ(Now(), before);
-  for (void* p : got) PutMem(p);
-  PutMem(last);
+  for (char* p : got) PutMem(p);
   EXPECT_EQ(UsedSize(got[0]), -1);
 }
 
+// A new block as GetMem gives it with the old one's bytes, as many as
+// both hold, and the old one released; unless no new block can be had.
 TEST_F(Pool, AdjustMemCopiesAndReleases) {
-  auto* p = static_cast<char*>(GetMem(10));
-  std::memcpy(p, "abcdefghij", 10);
-  auto* q = static_cast<char*>(AdjustMem(p, 100));
-  EXPECT_EQ(std::string(q, 10), "abcdefghij");
-  EXPECT_EQ(UsedSize(p), -1);  // released
-  auto* s = static_cast<char*>(AdjustMem(q, 3));  // shrinking copies 3 bytes
-  EXPECT_EQ(AdjustMem(s, -5), nullptr);  // no new block: the old one stays
-  EXPECT_EQ(std::string(s, 3), "abc");
-  EXPECT_EQ(UsedSize(s), 32);
-  char outside[8] = "outside";
-  void* t = AdjustMem(outside, 8);  // an unknown block is left alone
-  EXPECT_STREQ(outside, "outside");
-  auto* big = static_cast<char*>(AdjustMem(t, 70000));  // big blocks are copied too
-  std::memset(big, 'b', 70000);
-  auto* back = static_cast<char*>(AdjustMem(big, 40));
-  EXPECT_EQ(std::string(back, 40), std::string(40, 'b'));
-  EXPECT_EQ(UsedSize(big), -1);
-  EXPECT_EQ(AdjustMem(s, 0), nullptr);
-  EXPECT_EQ(UsedSize(s), -1);
-  PutMem(back);
+  const struct {
+    int32_t from, to;  // from -1: a block not the pool's
+  } cases[] = {{10, 100}, {100, 3}, {40, 70000}, {70000, 40}, {10, 0}, {10, -5}, {-1, 8}};
+  for (const auto& c : cases) {
+    char outside[16] = "not the pool's";
+    auto* old = c.from < 0 ? outside : static_cast<char*>(GetMem(c.from));
+    const int32_t oldSize = c.from < 0 ? 0 : UsedSize(old);
+    for (int32_t i = 0; i < oldSize; i++) old[i] = static_cast<char>('a' + i % 26);
+    auto* got = static_cast<char*>(AdjustMem(old, c.to));
+    EXPECT_EQ(got == nullptr, c.to <= 0) << c.from << " to " << c.to;
+    for (int32_t i = 0; got != nullptr && i < std::min(c.to, oldSize); i++)
+      ASSERT_EQ(got[i], 'a' + i % 26) << c.from << " to " << c.to << ", byte " << i;
+    EXPECT_EQ(UsedSize(old), c.to < 0 ? oldSize : -1) << c.from << " to " << c.to;
+    EXPECT_STREQ(outside, "not the pool's");
+    PutMem(got);
+    if (c.to < 0) PutMem(old);
+  }
 }
 
 // Spare links drained, so the next link comes from the system.
@@ -124,11 +121,7 @@ TEST_F(Pool, RequestsTheSystemRefusesChangeNothing) {
     int32_t size;
     int failIn;
     bool drainLinks;
-  } cases[] = {
-      {"new chunk", 65504, 1, false},
-      {"big block", 70000, 1, false},
-      {"link for a big block", 70000, 2, true},
-  };
+  } cases[] = {{"new chunk", 65504, 1, false}, {"big block", 70000, 1, false}, {"link for a big block", 70000, 2, true}};
   for (const auto& c : cases) {  // each block kept, so the next needs new memory too
     NoSpareLinks drained;
     if (!c.drainLinks) PushLink(&FreeLinkList, GetFreeLink());
