@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,14 +23,13 @@
 
 using Lines = std::vector<std::string>;
 
-// Lines handed to the shell since the fixture started.
-inline std::vector<std::string> gShellLines;
-// When false the recorder only records and reports success.
-inline bool gShellRuns = true;
+inline std::string gScratch;  // the scratch directory, written '@' in what tests compare
+inline Lines gShellLines;     // handed to the shell since SetUp
 
-inline int RecordShell(const char* line) {
-  gShellLines.push_back(line);
-  return gShellRuns ? std::system(line) : 0;
+inline std::string At(std::string text) {
+  for (size_t i; (i = text.find(gScratch)) != std::string::npos;)
+    text.replace(i, gScratch.size(), "@");
+  return text;
 }
 
 class SysCmdTest : public ::testing::Test {
@@ -37,66 +37,41 @@ class SysCmdTest : public ::testing::Test {
   ScratchDir scratch_{"syscmd"};
   ScopedEnv path_{"PATH", scratch_.Sub("bin") + ":" + FakeBinPath()};
   ScopedEnv sleepLog_{"FAKE_SLEEP_LOG", scratch_.Sub("sleep.log")};
-  std::string logDir_ = scratch_.Path();
-  // The rows whose lines tests spell out resolve to @/bin on any host.
-  bool binMade_ = [this] {
-    MakeDirs(scratch_.Sub("bin"));
-    for (const std::string& to : std::initializer_list<std::string>{
-             "/bin/cat", "/bin/chmod", "/bin/cp", "/bin/mkdir", "/bin/rm", "/bin/touch",
-             FakeBinDir() + "/eject"})
-      if (symlink(to.c_str(), (scratch_.Path() + "/bin" + to.substr(to.rfind('/'))).c_str()))
-        return false;
-    return true;
-  }();
 
   void SetUp() override {
     static char name[] = "t";
-    ASSERT_TRUE(binMade_);
+    // The rows whose lines tests spell out resolve to @/bin on any host.
+    MakeDirs(scratch_.Sub("bin"));
+    std::error_code ec;
+    for (const char* cmd : {"cat", "chgrp", "chmod", "chown", "cp", "mkdir", "rm", "touch"})
+      std::filesystem::create_symlink(std::string("/bin/") + cmd, scratch_.Sub("bin/") + cmd, ec);
     ResetSysCmdList();
     my_name = name;
-    pLogPath = logDir_.c_str();
+    pLogPath = (gScratch = scratch_.Path()).c_str();
     flInitLog = 1;
     gShellLines.clear();
-    gShellRuns = true;
-    pSysCmdShell = RecordShell;
+    pSysCmdShell = [](const char* line) {
+      gShellLines.push_back(At(line));
+      return std::system(line);
+    };
     InitSysCmdList();
   }
-
   void TearDown() override {
     ResetSysCmdList();
     pSysCmdShell = defaultShell_;
     pLogPath = ".";
   }
 
-  // The text with each '@' replaced by the scratch directory.
-  std::string S(std::string text) const {
-    for (size_t at; (at = text.find('@')) != std::string::npos;)
-      text.replace(at, 1, scratch_.Path());
-    return text;
-  }
-  Lines S(const Lines& lines) const {
-    Lines out;
-    for (const std::string& line : lines) out.push_back(S(line));
-    return out;
-  }
-  std::string LogName() const { return S("@/t.log"); }
-  std::string LogText() const { return ReadFile(LogName()); }
+  std::string LogName() const { return scratch_.Sub("t.log"); }
+  std::string LogText() const { return At(ReadFile(LogName())); }
   std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
-  // Resolves the table afresh from the given PATH (none when nullopt).
-  static void InitWithPath(const std::optional<std::string>& path) {
-    ResetSysCmdList();
-    ScopedEnv env("PATH", path);
-    InitSysCmdList();
-  }
   // A pool string's text ("(none)" for null), released.
   static std::string TakeText(char* s) {
     const std::string text = s ? s : "(none)";
     PutMem(s);
     return text;
   }
-  // What the body printed on standard output.
-  template <class Body>
-  static std::string Out(Body body) {
+  static std::string Out(const std::function<void()>& body) {
     testing::internal::CaptureStdout();
     body();
     return testing::internal::GetCapturedStdout();
@@ -115,12 +90,10 @@ class SysCmdTest : public ::testing::Test {
       _exit(0);
     }
     int status = -1;
-    EXPECT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_EQ(status, 0);
-    return ReadFile(file);
+    EXPECT_TRUE(waitpid(pid, &status, 0) == pid && status == 0);
+    return At(ReadFile(file));
   }
-  // Starts the log the way a first logged call does, then forgets the
-  // lines and pauses that took.
+  // Starts the log as a first logged call does, then forgets its lines and pauses.
   void StartLog() {
     Out([] { SysCmd(CMD_SHELL, SC_WARN, "%s", "true"); });
     gShellLines.clear();

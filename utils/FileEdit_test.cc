@@ -13,40 +13,37 @@ using ::testing::ExitedWithCode;
 
 TEST(FileEdit, EachEditOfAFile) {
   TestDir dir;
-  const struct { const char* text; void (*edit)(const char*); std::string want; } cases[] = {
-      {"axbx\nno\nx\n", [](const char* f) { FileChange(f, "txt", "x", "YY"); }, "aYYbx\nno\nYY\n"},
+  const struct { std::string text; void (*edit)(const char*); std::string want; } cases[] = {
+      {"axbx\nno\nx\n", [](const char* f) { FileChange(f, "t x", "x", "YY"); }, "aYYbx\nno\nYY\n"},
       // A long line is edited piece by piece, 510 characters at a time.
-      {nullptr, [](const char* f) { FileChange(f, "txt", "x", "y"); },
+      {std::string(600, 'x') + "\n", [](const char* f) { FileChange(f, "t x", "x", "y"); },
        "y" + std::string(509, 'x') + "y" + std::string(89, 'x') + "\n"},
-      {"ABA\n", [](const char* f) { FileChangeChar(f, "txt", "0x41", "66,0x43"); }, "BCBBC\n"},
-      {"ABA\n", [](const char* f) { FileChangeChar(f, "txt", "65", nullptr); }, "B\n"},
-      {"ab1\nab2\nzz\nab3ab\n", [](const char* f) { FileDel(f, "txt", 1, "ab"); },
+      {"ABA\n", [](const char* f) { FileChangeChar(f, "t x", "0x41", "66,0x43"); }, "BCBBC\n"},
+      {"ABA\n", [](const char* f) { FileChangeChar(f, "t x", "65", nullptr); }, "B\n"},
+      {"ab1\nab2\nzz\nab3ab\n", [](const char* f) { FileDel(f, "t x", 1, "ab"); },
        "ab1\n2\nzz\n3ab\n"},
-      {"k1\nk2\nother\nk3\n", [](const char* f) { FileDelLine(f, "txt", 1, "k"); }, "k1\nother\n"},
+      {"k1\nk2\nother\nk3\n", [](const char* f) { FileDelLine(f, "t x", 1, "k"); }, "k1\nother\n"},
       // Each dropped first-text line takes one following second-text line.
       {"A1\nB1\nA2\nA3\nB2\nB3\nB4\n",
-       [](const char* f) { FileDelLinePair(f, "txt", 1, "A", "B"); }, "A1\nB1\nB4\n"},
+       [](const char* f) { FileDelLinePair(f, "t x", 1, "A", "B"); }, "A1\nB1\nB4\n"},
+      // The start number is taken out of the text.
       {"l1\nl2\nl3\n",
-       [](const char* f) {
-         char numbered[] = "%s3%#0 ";
-         FileInsert(f, "txt", numbered);
-         EXPECT_STREQ(numbered, "%#0 ");  // the start number is taken out
-       },
-       "00003 l1\n00004 l2\n00005 l3\n"},
-      {"l1\nl2\n", [](const char* f) { char s[] = "[%#1]"; FileInsert(f, "txt", s); },
+       [](const char* f) { char s[] = "%s3%#0"; FileInsert(f, "t x", s); EXPECT_STREQ(s, "%#0"); },
+       "00003l1\n00004l2\n00005l3\n"},
+      {"l1\nl2\n", [](const char* f) { char s[] = "[%#1]"; FileInsert(f, "t x", s); },
        "l1\n[00000]l2\n"},
-      {"a\n", [](const char* f) { char s[] = "> %d "; FileInsert(f, "txt", s); }, "> %d a\n"},
       {"x1\ny\nx2\n",
-       [](const char* f) { char s[] = "%s7#%#0:"; FileSearchInsert(f, "txt", s, "x"); },
+       [](const char* f) { char s[] = "%s7#%#0:"; FileSearchInsert(f, "t x", s, "x"); },
        "#00007:x1\ny\n#00008:x2\n"},
   };
-  const std::string file = dir / "f";
+  // Names are quoted for the shell's rm and mv.
+  const std::string file = dir / "it's a f";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.want);
-    dir.Write("f.txt", c.text ? c.text : std::string(600, 'x') + "\n");
+    dir.Write("it's a f.t x", c.text);
     c.edit(file.c_str());
-    EXPECT_EQ(ReadText(file + ".txt"), c.want);
-    EXPECT_FALSE(Exists(file + ".txtout"));  // the work file is gone
+    EXPECT_EQ(ReadText(file + ".t x"), c.want);
+    EXPECT_FALSE(Exists(file + ".t xout"));  // the work file is gone
   }
 
   const std::string text = "one=1\nkeep\ntwo=2\n";
@@ -54,17 +51,14 @@ TEST(FileEdit, EachEditOfAFile) {
                               {"b", "=", "=1\nkeep\n=2\n"},    {"c", "0x65", "on=1\nkp\ntwo=2\n"},
                               {"l", "=", "keep\n"},            {"x", "=", "one=1\nkeep\ntwo=2\n"}};
   for (const auto& f : formats) {
-    dir.Write("f.txt", text);
-    EXPECT_EQ(FileDelFormat(file.c_str(), "txt", f[0], f[1]), f[0][0] == 'x') << f[0];
-    EXPECT_EQ(ReadText(file + ".txt"), f[2]) << f[0];
+    dir.Write("it's a f.t x", text);
+    EXPECT_EQ(FileDelFormat(file.c_str(), "t x", f[0], f[1]), f[0][0] == 'x') << f[0];
+    EXPECT_EQ(ReadText(file + ".t x"), f[2]) << f[0];
   }
 }
 
 TEST(FileEdit, WorkFilesOddNamesAndFailures) {
   TestDir dir;
-  dir.Write("it's a file.t x", "old\n");  // quoted for the shell's rm and mv
-  FileChange((dir / "it's a file").c_str(), "t x", "old", "new");
-  EXPECT_EQ(ReadText(dir / "it's a file.t x"), "new\n");
   const std::string plain = dir.Write("plain", "p\n");  // no extension: work file ".out"
   FileChange(plain.c_str(), "", "p", "q");
   OpenIOFiles(plain.c_str(), "");  // the stream variant's is "out"

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -23,21 +25,17 @@ constexpr uid_t kOther = 65534;
 void Plant(const TestDir& t, const std::string& ops) {
   std::istringstream in(ops);
   for (std::string op; in >> op;) {
-    std::string name = op.substr(2), more;
-    if (const size_t sep = name.find_first_of(">="); sep != std::string::npos) {
-      more = name.substr(sep + 1);
-      name.resize(sep);
-    }
-    const std::string at = t / name;
+    const size_t sep = std::min(op.find_first_of(">="), op.size());
+    const std::string at = t / op.substr(2, sep - 2);
+    const std::string more = op.substr(std::min(sep + 1, op.size()));
+    int rc = 0;
     if (op[0] == 'd') fs::create_directories(at);
-    if (op[0] == 'f') t.Write(name, "");
+    if (op[0] == 'f') std::ofstream{at};
     if (op[0] == 'l') fs::create_symlink(more[0] == '.' ? more : t / more, at);
-    const mode_t mode = op[0] == 'm' ? static_cast<mode_t>(std::stoi(more, nullptr, 8)) : 0;
-    const int rc = op[0] == 'm'   ? chmod(at.c_str(), mode)
-                   : op[0] == 'o' ? chown(at.c_str(), kOther, kOther)
-                   : op[0] == 'L' ? lchown(at.c_str(), kOther, kOther)
-                   : op[0] == 'g' ? chown(at.c_str(), static_cast<uid_t>(-1), kOther)
-                                  : 0;
+    if (op[0] == 'm') rc = chmod(at.c_str(), static_cast<mode_t>(std::stoi(more, nullptr, 8)));
+    if (op[0] == 'o') rc = chown(at.c_str(), kOther, kOther);
+    if (op[0] == 'L') rc = lchown(at.c_str(), kOther, kOther);
+    if (op[0] == 'g') rc = chown(at.c_str(), static_cast<uid_t>(-1), kOther);
     ASSERT_EQ(rc, 0) << op;
   }
 }
@@ -52,10 +50,8 @@ TEST(SafePath, ComponentByComponent) {
     std::string why = "";
     bool needsRoot = false;
   } cases[] = {
-      {"missing components pass", "", "a/b/c", ""},
-      {"plain directories", "d:a/b", "a/b/c", ""},
+      {"plain directories, missing components", "d:a/b", "a/b/c/d", ""},
       {"a file on the way", "f:f", "f/x", "f", "not a directory"},
-      {"own link followed to a safe target", "d:real l:ln>real", "ln/x", ""},
       {"relative link with .. followed", "d:d/real l:d/ln>../d/real", "d/ln/x", ""},
       {"link into a file refused at the target", "f:f l:ln>f", "ln/x", "f", "not a directory"},
       {"link loop", "l:a>b l:b>a", "a/x", "a", "too many levels of links"},
@@ -67,8 +63,6 @@ TEST(SafePath, ComponentByComponent) {
        "sticky/ln", "a link" + uid, true},
       {"someone else's directory", "d:theirs o:theirs", "theirs/x", "theirs", "a directory" + uid,
        true},
-      {"a root link to someone else's directory", "d:theirs o:theirs l:ln>theirs", "ln", "theirs",
-       "a directory" + uid, true},
       {"writable by a group other than root's", "d:g m:g=775 g:g", "g/x", "g", others, true},
       {"writable by root's group", "d:g m:g=775", "g/x", "", "", true},
   };
@@ -78,8 +72,7 @@ TEST(SafePath, ComponentByComponent) {
     TestDir t;
     Plant(t, c.plant);
     std::string bad, why;
-    const std::string path = t / c.path;
-    EXPECT_EQ(SafePath(path.c_str(), geteuid(), &bad, &why), c.bad.empty());
+    EXPECT_EQ(SafePath((t / c.path).c_str(), geteuid(), &bad, &why), c.bad.empty());
     EXPECT_EQ(bad, c.bad.empty() ? "" : t / c.bad);
     EXPECT_EQ(why, c.why);
   }
@@ -105,9 +98,6 @@ TEST(SafePath, OwnFiles) {
   MakeOwnFile(t.path().c_str(), "ln");
   EXPECT_TRUE(IsOwnFile((t / "ln").c_str()));
   EXPECT_EQ(ReadText(t / "g"), "target");
-  fs::create_directory(t / "emptydir");
-  MakeOwnFile(t.path().c_str(), "emptydir");
-  EXPECT_TRUE(IsOwnFile((t / "emptydir").c_str()));
   // Elsewhere nothing is touched.
   chmod(t.path().c_str(), 0755);
   MakeOwnFile(t.path().c_str(), "g");

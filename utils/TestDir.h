@@ -10,16 +10,9 @@
 
 class TestDir {
  public:
-  TestDir() : path_((std::filesystem::temp_directory_path() / "utils_test.XXXXXX").string()) {
-    if (!mkdtemp(path_.data())) std::abort();
-  }
-  ~TestDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  TestDir() { if (!mkdtemp(path_.data())) std::abort(); }
+  ~TestDir() { std::filesystem::remove_all(path_, ec_); }
   TestDir(const TestDir&) = delete;
-  TestDir& operator=(const TestDir&) = delete;
-
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   // Writes name in the directory; gives its path.
@@ -29,16 +22,14 @@ class TestDir {
   }
 
  private:
-  std::string path_;
+  std::string path_ = (std::filesystem::temp_directory_path() / "utils_test.XXXXXX").string();
+  std::error_code ec_;
 };
 
 inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
-
 // True also for a dangling symbolic link.
 inline bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(path));
 }

@@ -21,33 +21,19 @@ std::string Scan(const char* text, const char* delims, bool parse = false) {
 }
 
 TEST(GetToken, DelimitersEscapesAndCuts) {
-  const std::string e127(127, 'e'), x127(127, 'x'), y127(127, 'y'), a126(126, 'a');
   // The rest of a cut token is skipped, not split off; an escape counts as one.
-  const std::string cut1 = std::string(200, 'x') + ",next," + std::string(128, 'y') + "\\";
-  const std::string cut2 = a126 + "\\tb";
+  const std::string e127(127, 'e'), x128 = std::string(128, 'x') + ",next",
+                    a126 = std::string(126, 'a') + "\\tb";
   const struct { const char *text, *delims; std::string want; } cases[] = {
-      {"  alpha  beta", " ", "alpha@ |beta@ |@0"}, {"a,,b", ",", "a@,|b@,|@0"},
-      {",,,", ",", "@,"}, {"", ",", "@0"}, {"a b", "", "a b@0|@0"},  // no delimiters: one token
-      {"w1 w2\tw3\r\nw4", " \t\r\n", "w1@ |w2@\t|w3@\r|w4@\n|@0"},
+      {"  alpha  beta", " ", "alpha@ |beta@ |@0"}, {",,,", ",", "@,"}, {"a b", "", "a b@0|@0"},
       {"x\\,y,z", ",", "x,y@,|z@0|@0"},  // escapes never end a token
-      {"\\n\\r\\t\\\\\\q", ",", "\n\r\t\\q@0|@0"}, {"\\ lead", " ", " lead@0|@0"},
+      {"\\n\\r\\t\\\\\\q", ",", "\n\r\t\\q@0|@0"}, {"ab\\", ",", "ab@0|@0"},
       {"a\\\\b\\c", "\\", "a\\bc@0|@0"},  // even when the backslash is a delimiter
-      {"ab\\", ",", "ab@0|@0"}, {"\\", ",", "@0"}, {",\\", ",", "@,"},  // a last one adds nothing
       {e127.c_str(), ",", e127 + "@0|@0"},
-      {cut1.c_str(), ",", x127 + "@,!|next@,|" + y127 + "@0!|@0"},
-      {cut2.c_str(), ",", a126 + "\t@0!|@0"},
+      {x128.c_str(), ",", std::string(127, 'x') + "@,!|next@0|@0"},
+      {a126.c_str(), ",", std::string(126, 'a') + "\t@0!|@0"},
   };
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.delims), c.want) << c.text;
-  EXPECT_EQ(GetToken(nullptr, ","), nullptr);  // stays ended
-
-  const char* text = "  alpha  beta";
-  GetToken(text, " ");
-  EXPECT_EQ(szTokenIn, text + 8);  // just behind the blank that ended alpha
-  const char* commas = ",,,";
-  GetToken(commas, ",");
-  EXPECT_EQ(szTokenIn, commas + 3);
-  GetToken("key=value rest", " ");  // its own buffer can be scanned again
-  EXPECT_EQ(Scan(GetTokenBuf, "="), "key@=|value@0|@0");
 }
 
 TEST(GetToken, LineModeStopsAtTheEndOfALine) {
@@ -57,29 +43,20 @@ TEST(GetToken, LineModeStopsAtTheEndOfALine) {
       return parse ? GetTokenParse(const_cast<char*>(in), " \n") : GetToken(in, " \n");
     };
     EXPECT_STREQ(next(text), "a") << parse;
-    const char* before = szTokenIn;
     EXPECT_EQ(next(TOKEN_LINE_MODE), nullptr);  // b ended the line
-    EXPECT_EQ(szTokenIn, before);
     EXPECT_EQ(chTokenDel, '\n');
+    if (!parse) { EXPECT_STREQ(GetTokenBuf, "b"); }  // still there for the caller
     EXPECT_STREQ(next(TOKEN_LINE_MODE), "c");
-    EXPECT_EQ(next(TOKEN_LINE_MODE), nullptr);
   }
-  GetToken("a b\nc", " \n");
-  GetToken(TOKEN_LINE_MODE, " \n");
-  EXPECT_STREQ(GetTokenBuf, "b");  // still there for the caller
   SetTokenBuf("\n\ny z");  // a line feed among leading delimiters does not stop it
   EXPECT_STREQ(GetToken(TOKEN_LINE_MODE, " \n"), "y");
 }
 
 TEST(GetTokenParse, TerminatesInPlaceAndKeepsEscapes) {
-  char path[] = "/usr/bin:/usr/ucb:/bin:/usr/lib/lp";
-  EXPECT_EQ(Scan(path, ":", true), "/usr/bin@:|/usr/ucb@:|/bin@:|/usr/lib/lp@0|@0");
-  EXPECT_EQ(path[8], '\0');
-  char esc[] = "one\\ttwo x\\,y,z", lead[] = "::a::", empty[] = ":::";
-  EXPECT_EQ(Scan(esc, ",", true), "one\\ttwo x\\,y@,|z@0|@0");
-  EXPECT_EQ(Scan(lead, ":", true), "a@:|@:");
-  EXPECT_EQ(std::memcmp(lead, "\0\0a\0\0", 5), 0);  // skipped delimiters cleared too
-  EXPECT_EQ(Scan(empty, ":", true), "@:");
+  char text[] = "::one\\ttwo x\\:y::z";
+  EXPECT_EQ(Scan(text, ":", true), "one\\ttwo x\\:y@:|z@:|@0");
+  // Skipped delimiters are cleared too.
+  EXPECT_EQ(std::string(text, sizeof text), std::string("\0\0one\\ttwo x\\:y\0\0z", 19));
 }
 
 TEST(GetTokenN, PicksTheNthTokenAndLeavesTheScanBehindIt) {
@@ -89,14 +66,10 @@ TEST(GetTokenN, PicksTheNthTokenAndLeavesTheScanBehindIt) {
 }
 
 TEST(FindToken, MatchesWholeFieldsOnly) {
-  const std::string longest(509, 'k'), over(510, 'k');
-  const std::string inLongest = ",a," + longest + ",", inOver = ",a," + over + ",";
   const struct { const char *token, *list; int want; } cases[] = {
-      {"mode", ",mode,bat,owner,group,", 1}, {"group", ",mode,bat,owner,group,", 4},
-      {"Bat", ",mode,bat,", 0}, {"mod", ",mode,bat,", 0}, {"bat,owner", ",mode,bat,owner,", 2},
-      {"..", ";.;..;", 2}, {".", ";.;..;", 1}, {"x", "", 0}, {nullptr, ",x,", 0}, {"x", nullptr, 0},
-      {"mode", "mode,bat,", 0},  // no leading separator: the first field is lost
-      {longest.c_str(), inLongest.c_str(), 2}, {over.c_str(), inOver.c_str(), 0},
+      {"mode", ",mode,bat,", 1}, {"Bat", ",mode,bat,", 0}, {"mod", ",mode,bat,", 0},
+      {"bat,owner", ",mode,bat,owner,", 2}, {"..", ";.;..;", 2}, {"x", "", 0}, {nullptr, ",x,", 0},
+      {"x", nullptr, 0}, {"mode", "mode,bat,", 0},  // no leading separator: the first field is lost
   };
   for (const auto& c : cases) EXPECT_EQ(FindToken(c.token, c.list), c.want) << c.token << c.list;
 }
