@@ -35,6 +35,7 @@ TEST(GenZFileDeathTest, Refused) {
     t.Write("ZantoInstall/disks", c.disks);
     EXPECT_EXIT(GenZFile(), testing::ExitedWithCode(1), c.err) << c.disks;
   }
+  pLogPath = ".";  // the scratch directory goes with t
 }
 
 }  // namespace

@@ -5,10 +5,9 @@
 //           $FAKE_SLEEP_LOG when set.
 //   clear   prints nothing.
 //   whoami  prints ${FAKE_WHOAMI-root}; an empty FAKE_WHOAMI prints nothing.
-//   df      with FAKE_DF_AVAIL=<kilobytes> prints a header of the layout
-//           FAKE_DF_LAYOUT (solaris, default; solaris-wrap; gnu; bsd;
-//           noavail; header) and one file system with that free space;
-//           with FAKE_DF_AVAIL unset it runs the real df.
+//   df      with FAKE_DF_AVAIL=<kilobytes> prints the Solaris df -k header
+//           and one file system with that free space; with FAKE_DF_AVAIL
+//           unset it runs the real df.
 //   eject, volcheck
 //           append "NAME ARGS" to $FAKE_CMD_LOG when set and exit with
 //           $FAKE_EJECT_STATUS / $FAKE_VOLCHECK_STATUS (0 when unset).
