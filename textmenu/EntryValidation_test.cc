@@ -18,7 +18,7 @@ TEST(EntryValidation, CodesAndMessages) {
   // clang-format off
   const char* valid[] = {  // entry, rule pairs
       "5x", "d(1,10)", "123456", "d(0,0)", "x", "d(0,5)", "anything", nullptr,
-      "10.5", "d(1,10)d(1,9)", "ff", "x(0,255)", "2.5", "f(0,10)", "abc", "t(2,4)",
+      "10.5", "d(1,10)d(1,9)", "ff", "x(0,255)", "2.5", "f(0,10)", "abcd", "t(2,4)",
       "ab_", "a(1,3)+_", "/tmp/my-settings_1", file, "42", alt, "4a", alt,
       "5", "d(1,9)x|zz", "roots", "!(root)"};
   // clang-format on
