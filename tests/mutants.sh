@@ -43,10 +43,11 @@
 # unit tests yes/no, description, first catching tests), then the totals.
 # Exit 0 when it ran, whatever survived; 2 on a usage or setup error.
 #
-# Time here (2 cores shared with other builds, load 7, as root): 18m22s for
-# 33 faults, of which 7 for the first build and 1 for the unchanged tests;
-# a fault that the unit tests catch costs 10-20 s, one that only the
-# whole-program tests catch about 50 s, one that survives about 75 s.
+# Time here (2 cores shared with other builds, as root, 33 faults): 8m09s
+# at load 4 where unit tests catch nearly all; 21m23s at load 7 on a commit
+# where 12 faults needed the whole-program tests (the first build 2-7 min
+# of it). A fault that the unit tests catch costs 5-20 s, one that only the
+# whole-program tests catch about 50 s, a survivor 50-95 s.
 set -uo pipefail
 export LC_ALL=C
 
