@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/Scratch.h"
+#include "utils/TestDir.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ std::string Me() {
 // host/ is what the host has, upper/ the changed layer, view/ what the
 // merged view shows.
 TEST(ChangeList, AddedChangedAndRemoved) {
-  ScratchDir t{"cowview"};
-  const std::string host = t.Sub("host"), upper = t.Sub("upper"), view = t.Sub("view");
+  TestDir t{"cowview"};
+  const std::string host = t / "host", upper = t / "upper", view = t / "view";
   for (const std::string& d : {host, upper, view}) fs::create_directories(d + "/opaque");
   const bool root = geteuid() == 0;
   // The host: a file that stays, one re-moded, one rewritten, a tree that
@@ -74,7 +74,7 @@ TEST(ChangeList, AddedChangedAndRemoved) {
   EXPECT_EQ(Joined(ListChanges({{host, host, upper, view}}, {host + "/skip"})), want);
   // Under another name, and with a deeper layer that has the tree: the
   // deeper one lists what is below its mount.
-  const std::string empty = t.Sub("empty");
+  const std::string empty = t / "empty";
   fs::create_directories(empty);
   const std::vector<std::string> moved = ListChanges(
       {{"/m", host, upper, view}, {"/m/opaque", empty, upper + "/opaque", view + "/opaque"}},
@@ -89,8 +89,8 @@ TEST(ChangeList, AddedChangedAndRemoved) {
 // directory is left. As root a view that cannot be made fails the test.
 TEST(View, ChangesStayInTheView) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root";
-  ScratchDir t{"cowview"};
-  const std::string dir = t.Path();
+  TestDir t{"cowview"};
+  const std::string dir = t.path();
   WriteFile(dir + "/keep", "keep\n");
   WriteFile(dir + "/gone", "gone\n");
   const std::string listFile = dir + ".list";
@@ -112,14 +112,14 @@ TEST(View, ChangesStayInTheView) {
   }
   int ws = 0;
   ASSERT_EQ(waitpid(pid, &ws, 0), pid);
-  const std::string list = ReadFile(listFile);
+  const std::string list = ReadText(listFile);
   std::remove(listFile.c_str());
   EXPECT_EQ(list, "7\n- f 0644 root root " + dir + "/gone\n~ f 0644 root root " + dir +
                       "/keep\n+ f 0600 root root " + dir + "/new\n");
-  EXPECT_EQ(ReadFile(dir + "/keep"), "keep\n");
-  EXPECT_EQ(ReadFile(dir + "/gone"), "gone\n");
+  EXPECT_EQ(ReadText(dir + "/keep"), "keep\n");
+  EXPECT_EQ(ReadText(dir + "/gone"), "gone\n");
   EXPECT_FALSE(fs::exists(dir + "/new"));
-  EXPECT_EQ(ReadFile("/proc/self/mountinfo").find("setup-preview"), std::string::npos);
+  EXPECT_EQ(ReadText("/proc/self/mountinfo").find("setup-preview"), std::string::npos);
   for (const char* d : {"/run", "/tmp"})
     for (const auto& e : fs::directory_iterator(d))
       EXPECT_EQ(e.path().filename().string().rfind("setup-preview.", 0), std::string::npos);

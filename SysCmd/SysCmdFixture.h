@@ -19,7 +19,7 @@
 #include "SysCmd/SysCmd.h"
 #include "SysCmd/SysCmdSeam.h"
 #include "tests/support/FakeBin.h"
-#include "tests/support/Scratch.h"
+#include "utils/TestDir.h"
 
 using Lines = std::vector<std::string>;
 
@@ -34,20 +34,20 @@ inline std::string At(std::string text) {
 
 class SysCmdTest : public ::testing::Test {
  protected:
-  ScratchDir scratch_{"syscmd"};
-  ScopedEnv path_{"PATH", scratch_.Sub("bin") + ":" + FakeBinPath()};
-  ScopedEnv sleepLog_{"FAKE_SLEEP_LOG", scratch_.Sub("sleep.log")};
+  TestDir scratch_{"syscmd"};
+  ScopedEnv path_{"PATH", (scratch_ / "bin") + ":" + FakeBinPath()};
+  ScopedEnv sleepLog_{"FAKE_SLEEP_LOG", scratch_ / "sleep.log"};
 
   void SetUp() override {
     static char name[] = "t";
     // The rows whose lines tests spell out resolve to @/bin on any host.
-    MakeDirs(scratch_.Sub("bin"));
+    std::filesystem::create_directories(scratch_ / "bin");
     std::error_code ec;
     for (const char* cmd : {"cat", "chgrp", "chmod", "chown", "cp", "mkdir", "rm", "touch"})
-      std::filesystem::create_symlink(std::string("/bin/") + cmd, scratch_.Sub("bin/") + cmd, ec);
+      std::filesystem::create_symlink(std::string("/bin/") + cmd, (scratch_ / "bin/") + cmd, ec);
     ResetSysCmdList();
     my_name = name;
-    pLogPath = (gScratch = scratch_.Path()).c_str();
+    pLogPath = (gScratch = scratch_.path()).c_str();
     flInitLog = 1;
     gShellLines.clear();
     pSysCmdShell = [](const char* line) {
@@ -62,9 +62,9 @@ class SysCmdTest : public ::testing::Test {
     pLogPath = ".";
   }
 
-  std::string LogName() const { return scratch_.Sub("t.log"); }
-  std::string LogText() const { return At(ReadFile(LogName())); }
-  std::string SleepCalls() const { return ReadFile(scratch_.Sub("sleep.log")); }
+  std::string LogName() const { return scratch_ / "t.log"; }
+  std::string LogText() const { return At(ReadText(LogName())); }
+  std::string SleepCalls() const { return ReadText(scratch_ / "sleep.log"); }
   // A pool string's text ("(none)" for null), released.
   static std::string TakeText(char* s) {
     const std::string text = s ? s : "(none)";
@@ -80,7 +80,7 @@ class SysCmdTest : public ::testing::Test {
   // file as when the installer's output is redirected: standard output is
   // then fully buffered, so only flushes keep the order.
   std::string Redirected(const std::function<void()>& body) const {
-    const std::string file = scratch_.Sub("redirected");
+    const std::string file = scratch_ / "redirected";
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -91,13 +91,13 @@ class SysCmdTest : public ::testing::Test {
     }
     int status = -1;
     EXPECT_TRUE(waitpid(pid, &status, 0) == pid && status == 0);
-    return At(ReadFile(file));
+    return At(ReadText(file));
   }
   // Starts the log as a first logged call does, then forgets its lines and pauses.
   void StartLog() {
     Out([] { SysCmd(CMD_SHELL, SC_WARN, "%s", "true"); });
     gShellLines.clear();
-    std::remove(scratch_.Sub("sleep.log").c_str());
+    std::remove((scratch_ / "sleep.log").c_str());
   }
 
  private:

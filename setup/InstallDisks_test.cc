@@ -13,15 +13,15 @@ using InstallDisks = SysCmdTest;
 
 TEST_F(InstallDisks, EachDisketteIsEmptiedThenGetsItsLine) {
   for (const char* cmd : {"eject", "volcheck"})
-    std::filesystem::create_symlink(FakeBinDir() + "/" + cmd, scratch_.Sub("bin/") + cmd);
+    std::filesystem::create_symlink(FakeBinDir() + "/" + cmd, (scratch_ / "bin/") + cmd);
   ResetSysCmdList();
   InitSysCmdList();
   pSysCmdShell = [](const char* line) { return (gShellLines.push_back(At(line)), 0); };
-  MakeDirs(scratch_.Sub("wd"));
-  WriteFile(scratch_.Sub("wd/disks"), "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n");
+  std::filesystem::create_directories(scratch_ / "wd");
+  WriteFile(scratch_ / "wd/disks", "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n");
   for (const char* f : {"setup.hlp", "pkg_tar.z1", "pkg_tar.z2"})
-    WriteFile(scratch_.Sub("wd/") + f, f);
-  const std::string wd = scratch_.Sub("wd"), cwd = std::filesystem::current_path();
+    WriteFile((scratch_ / "wd/") + f, f);
+  const std::string wd = scratch_ / "wd", cwd = std::filesystem::current_path();
   pTmpDir = gScratch.c_str();
   pZantoInstallDir = wd.c_str();
   EXPECT_EQ(Out([] { GenInstallDisks(nullptr, nullptr); }),

@@ -31,8 +31,8 @@ TEST(Disks, ThreeDiskettesThenInstalledFrom) {
   EXPECT_EQ(h.Ls("/h/floppy/disk2"), "pkg_tar.z2\n");
   EXPECT_EQ(h.Ls("/h/floppy/disk3"), "pkg_tar.z3\n");
   // The marker was written before the list's files were copied.
-  EXPECT_EQ(ReadFile(h.Host("floppy/disk1/installfrom")), "diskette");
-  EXPECT_EQ(ReadFile(h.Host("floppy/disk3/pkg_tar.z3")), ReadFile(h.Host("site/pkg_tar.z3")));
+  EXPECT_EQ(ReadText(h.Host("floppy/disk1/installfrom")), "diskette");
+  EXPECT_EQ(ReadText(h.Host("floppy/disk3/pkg_tar.z3")), ReadText(h.Host("site/pkg_tar.z3")));
 
   // The diskettes in the drive one after the other; the installer started
   // from the first one reads them all and installs.

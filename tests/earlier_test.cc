@@ -80,7 +80,7 @@ TEST(Earlier, RemovesTheEarlierProduct) {
   EXPECT_EQ(h.Inside("/usr/ucb/lpr"), kSavedLpr);
   EXPECT_EQ(FileMode(h.InLayer("/usr/bin/lp")), 0755);
   EXPECT_EQ(FileMode(h.InLayer("/usr/ucb/lpr")), 0751);
-  EXPECT_EQ(ReadFile(h.Host("after")),
+  EXPECT_EQ(ReadText(h.Host("after")),
             "/opt/old:\n\n/usr/bin/ZantoSave:\nlp\n\n/usr/ucb/ZantoSave:\nlpr\n\n"
             "admins/lp/interfaces:\n\nadmins/lp/printers:\nother\n\nrequests:\nskipped\n");
 }
@@ -154,7 +154,7 @@ TEST(Earlier, LeavesOtherProductsAlone) {
     EXPECT_EQ(h.Log(), kLogStart + kSiteCopies);
     EXPECT_EQ(h.Inside("/usr/bin/lp"), c.lp);
     EXPECT_EQ(h.Inside("/usr/ucb/lpr"), "#!/bin/sh\n");
-    EXPECT_EQ(ReadFile(h.Host("after")), ReadFile(h.Host("before")));
+    EXPECT_EQ(ReadText(h.Host("after")), ReadText(h.Host("before")));
   }
 }
 

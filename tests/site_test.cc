@@ -26,7 +26,7 @@ TEST(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
   EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
-  EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadFile(h.Host("site/pkg_tar.z2")));
+  EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadText(h.Host("site/pkg_tar.z2")));
   // The menu is shown again after the site is made.
   EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
   EXPECT_THAT(r.out, HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "
@@ -78,7 +78,7 @@ TEST(Site, HelpBesideTheProgram) {
   SKIP_UNLESS_HOST();
   SetupRun h;
   h.PackageSite();
-  WriteFile(h.Host("site/setup.hlp"), ReadFile(SETUP_BINARY_DIR "/bin/setup.hlp"));
+  WriteFile(h.Host("site/setup.hlp"), ReadText(SETUP_BINARY_DIR "/bin/setup.hlp"));
   RunResult r = h.Sh("/h/site/setup", "h\n2\nb\ne\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.out, testing::HasSubstr("SolarisTavrin7315 Setup Help\n"));

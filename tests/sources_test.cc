@@ -6,26 +6,6 @@
 
 namespace {
 
-// Blank lines do not shift anything; "end_of_list" inside a line ends
-// that line's names, and a line that is only "end_of_list" ends the list.
-TEST(Sources, SiteList) {
-  SKIP_UNLESS_HOST();
-  SetupRun h;
-  h.Site("site",
-         "disks setup.hlp\n\n\r\ninstallfrom\tpkg_tar.z1 end_of_list skipped\n\npkg_tar.z2\n"
-         "end_of_list\npkg_tar.z3\n",
-         {"setup.hlp", "pkg_tar.z1", "skipped", "pkg_tar.z2", "pkg_tar.z3"});
-  RunResult r = h.Sh("/h/site/setup manual", "e\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "......" + std::string(kMainMenu) + "\n");
-  EXPECT_EQ(h.Ls("/tmp/ZantoInstall"), "disks\ninstallfrom\npkg_tar.z1\npkg_tar.z2\nsetup.hlp\n");
-  EXPECT_EQ(h.Log(),
-            kLogStart + Lines("/usr/bin/cp -p /h/site/",
-                              {"disks", "setup.hlp", "installfrom", "pkg_tar.z1", "pkg_tar.z2"},
-                              " /tmp/ZantoInstall"));
-}
-
 // Started from the work area itself, the site operation first removes
 // the work area's setup and setup.hlp: its own files. An old work
 // directory goes too.
@@ -106,7 +86,7 @@ TEST(Sources, Diskettes) {
                 log + Lines("/usr/bin/rm -rf /tmp/", {"ZantoInstall", "setup.hlp", PKG ".tar.Z"}));
       EXPECT_EQ(h.Ls("/tmp"), "setup.log\n");
       // Each later diskette is mounted by volcheck; the last one goes out too.
-      EXPECT_EQ(ReadFile(h.Host("floppy/log")),
+      EXPECT_EQ(ReadText(h.Host("floppy/log")),
                 "insert /h/d1\neject /h/d1\ninsert /h/d2\nvolcheck mounted /h/d2\neject /h/d2\n"
                 "insert /h/d3\nvolcheck mounted /h/d3\neject /h/d3\n");
     } else {

@@ -3,13 +3,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
+#include "SysCmd/SysCmd.h"
 #include "textmenu/textmenu.h"
 #include "utils/TestDir.h"
+#include "utils/utils.h"
 
 struct ScriptedRun {
   std::string out;  // everything written to standard output
@@ -19,7 +24,29 @@ struct ScriptedRun {
 
 // Runs body in a forked child with the given standard input. A fake clear
 // command that prints nothing stands in for the real one.
-ScriptedRun RunScripted(const std::string& input, const std::function<void()>& body);
+inline ScriptedRun RunScripted(const std::string& input, const std::function<void()>& body) {
+  TestDir io;
+  io.Write("in", input);
+  io.Write("clear", "#!/bin/sh\nexit 0\n", 0755);
+  fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
+    if (!freopen((io / "in").c_str(), "r", stdin) || !freopen((io / "out").c_str(), "w", stdout) ||
+        !freopen((io / "err").c_str(), "w", stderr))
+      _exit(99);
+    ComList[CMD_CLEAR].pPath = io.path().c_str();
+    static char name[] = "setup";
+    my_name = name;
+    body();
+    fflush(nullptr);
+    _exit(0);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  return {ReadText(io / "out"), ReadText(io / "err"),
+          WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus)};
+}
 
 // Item builders for small test menus.
 inline TextMenuItem Item(const char* name, int kind, TextMenuItemFn handler = nullptr) {
@@ -47,11 +74,31 @@ inline TextMenu Menu(const char* title, TextMenuItem* items, uint16_t flags, int
 
 // The screen of the menu drawn once, then "[[n]]" with the count PrintMenu
 // returned.
-std::string Draw(TextMenu* menu);
+inline std::string Draw(TextMenu* menu) {
+  return RunScripted("",
+                     [menu] {
+                       int map[TM_MAP_SIZE];
+                       int longest = InitMenu(menu, map);
+                       printf("[[%d]]",
+                              PrintMenu(menu, longest, static_cast<int>(strlen(menu->pTitle))));
+                     })
+      .out;
+}
 
 // Test handlers print markers "[[...]]"; this returns them in order,
 // joined by blanks, so a test can follow what ran without the screens.
-std::string Markers(const std::string& out);
+inline std::string Markers(const std::string& out) {
+  std::string result;
+  for (size_t pos = 0, end; (pos = out.find("[[", pos)) != std::string::npos; pos = end + 2) {
+    if ((end = out.find("]]", pos)) == std::string::npos) break;
+    result += (result.empty() ? "" : " ") + out.substr(pos + 2, end - pos - 2);
+  }
+  return result;
+}
 
 // Number of times text occurs in out.
-int Count(const std::string& out, const std::string& text);
+inline int Count(const std::string& out, const std::string& text) {
+  int n = 0;
+  for (size_t pos = 0; (pos = out.find(text, pos)) != std::string::npos; pos += text.size()) n++;
+  return n;
+}

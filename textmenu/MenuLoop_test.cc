@@ -1,5 +1,8 @@
+// The menu loop on a scripted operator: selections, answers, leaving,
+// entry rules and settings files.
+#include <unistd.h>
+
 #include "textmenu/MenuHarness.h"
-#include "utils/utils.h"
 
 namespace {
 
@@ -184,6 +187,173 @@ TEST(MenuLoop, ProcessSelectionResults) {
   });
   EXPECT_EQ(Markers(r.out), "0 name 0 name name 1 name 0 1 1 0 1 values abc 42 2.50 0 2");
   EXPECT_NE(r.out.find("Number: "), std::string::npos);
+}
+
+// Output of one check: the message and its confirmation if any, then "[[code]]".
+std::string Check(const std::string& entry, const char* rule) {
+  return RunScripted("\n", [&] { printf("[[%d]]", ValidateEntry(entry.c_str(), rule)); }).out;
+}
+
+TEST(EntryValidation, CodesAndMessages) {
+  const char* file = "/A(1,255)+-+_+/";  // the settings file name
+  const char* alt = "a(1,8)|d(1,99)";
+  // After a number the next character is its separator ("5x", "10.5" as
+  // two numbers); maximum 0 means no range test; no number tests the
+  // value 0; only the last alternative reports; a number in range with
+  // an alternative behind it is valid at once; the longest length allowed
+  // is valid.
+  // clang-format off
+  const char* valid[] = {  // entry, rule pairs
+      "5x", "d(1,10)", "123456", "d(0,0)", "x", "d(0,5)", "anything", nullptr,
+      "10.5", "d(1,10)d(1,9)", "ff", "x(0,255)", "2.5", "f(0,10)", "abcd", "t(2,4)",
+      "ab_", "a(1,3)+_", "/tmp/my-settings_1", file, "42", alt, "4a", alt,
+      "5", "d(1,9)x|zz", "roots", "!(root)"};
+  // clang-format on
+  for (size_t i = 0; i < std::size(valid); i += 2)
+    EXPECT_EQ(Check(valid[i], valid[i + 1]), "[[0]]") << valid[i];
+  // clang-format off
+  const struct { std::string entry; const char* rule; int code; std::string message; } invalid[] = {
+      {"11", "d(1,10)", 1, "This number must be between 1 to 10."},
+      {"x", "d(1,5)", 1, "This number must be between 1 to 5."},
+      {"99999999999999999999", "d(1,5)", 1, "This number must be between 1 to 5."},
+      {"10.50", "d(1,10)d(1,9)", 1, "This number must be between 1 to 9."},
+      {"1ff", "x(0,255)", 1, "This number must be between 0 to ff."},
+      {"12.5", "f(0.5,10.9)", 1, "This number must be between 0 to 10."},
+      {"abcdefghij", alt, 1, "This number must be between 1 to 99."},
+      {"a", "t(2,4)", 2, "This text length must be from 2 to 4 characters long."},
+      {"/" + std::string(255, 'a'), file, 2, "This text length must be from 1 to 255 characters long."},
+      {"1,5", "f(0,10)", 3, "Invalid character ','\nThis text may contain \"0123456789.\""},
+      {"a1", "a(1,3)+_", 3, "Invalid character '1'\nThis text may contain \"abc..zABC..Z_\""},
+      {"a-b", "A(2,3)", 3, "Invalid character '-'\nThis text may contain \"abc..zABC..Z012..9\""},
+      {"/tmp/a.b", file, 3, "Invalid character '.'\nThis text may contain \"abc..zABC..Z012..9-_/\""},
+      {"tmp/x", file, 3, "Invalid character t\n/ was expected after \"\""},
+      {"pqx", "pq-", 3, "Invalid character x\n- was expected after \"pq\""},
+      {"root", "!(root)", 4, "Invalid entry \"root\""},
+      {"a)b", "!(a\\)b)", 4, "Invalid entry \"a)b\""}};
+  // clang-format on
+  for (const auto& c : invalid)
+    EXPECT_EQ(Check(c.entry, c.rule),
+              c.message + "\nPress <Return> to continue [[" + std::to_string(c.code) + "]]")
+        << c.entry << " " << c.rule;
+}
+
+TEST(EntryValidation, TestName) {
+  const std::string out = RunScripted("\n", [] {
+                            printf("[[%d %d]]", TestName("good_name-1"), TestName(""));
+                            printf("[[%d]]", TestName("bad name"));
+                          }).out;
+  EXPECT_EQ(out,
+            "[[1 1]]\n' ' is not a valid name character. \nOnly alphanumeric character, "
+            "'-', and '_' are valid: \nPress <Return> to continue[[0]]");
+}
+
+int g_applied = 0;
+
+// A top menu with a sub-menu, both initialised.
+struct SettingsMenus {
+  TextMenuItem subItems[3] = {
+      Entry("Count", TM_INT, "Count", nullptr),
+      Item("Apply", TM_APPLY, [](TextMenu*, TextMenuItem*) { return (g_applied++, 0); }), End()};
+  TextMenu sub = Menu("Sub", subItems, 0);
+  TextMenuItem items[6] = {Choice("Mode", "No,Yes", 0),
+                           Entry("Name", TM_NAME, "Name", nullptr),
+                           Item("Act", TM_ACTION),
+                           Item("More", TM_SUBMENU),
+                           Entry("Scale", TM_FLOAT, "Scale", nullptr),
+                           End()};
+  TextMenu menu = Menu("Top", items, 0);
+  int map[TM_MAP_SIZE];
+  SettingsMenus() {
+    items[3].Value.Menu = &sub;
+    InitMenu(&menu, map);
+    InitMenu(&sub, map);
+  }
+  ~SettingsMenus() {
+    FreeMenu(&menu);
+    FreeMenu(&sub);
+  }
+};
+
+TEST(Settings, LoadThenStore) {
+  TestDir dir;
+  const char* text = "0[1] 9\n1[lp1] 10\n4[1.500] 13\n3{\n0[42] 12\n}\n";
+  // A round trip; the sub-menu's "}" runs its apply item. Text goes up to
+  // the first blank; a stored kind is taken when it differs by the
+  // disabled and hidden bits or is the other text kind, not another base
+  // kind; no kind keeps the kind; items without a value, unknown items
+  // and junk are passed over. "0{" on no sub-menu is a value line. A
+  // block whose sub-menu is hidden is not opened: its lines go to the top
+  // menu and its "}" ends the load.
+  // clang-format off
+  const struct { const char* load; bool hideSub; const char* stored; int applied; } rows[] = {
+      {text, false, text, 1},
+      {"1[printer one] 267\n0[1]\n4[2.25] 12\n2[5] 7\n77[1] 9\n-1[1] 9\njunk\n\n[]\n", false,
+       "0[1] 9\n1[printer] 267\n4[2.250] 13\n3{\n0[0] 12\n}\n", 0},
+      {"0[1] 265\n0{\n", false, "0[0] 265\n1[] 10\n4[0.000] 13\n3{\n0[0] 12\n}\n", 0},
+      {"3{\n0[42] 12\n}\n0[1] 9\n", true, "0[42] 9\n1[] 10\n4[0.000] 13\n", 0}};
+  // clang-format on
+  for (const auto& row : rows) {
+    SettingsMenus m;
+    if (row.hideSub) m.items[3].Kind |= TM_HIDDEN;
+    g_applied = 0;
+    ASSERT_EQ(OpenInputFile(dir.Write("in", row.load).c_str(), 1), 1);
+    LoadMenu(&m.menu);
+    CloseInputFile();
+    pOut = fopen((dir / "out").c_str(), "w");
+    StoreMenu(&m.menu);
+    fclose(pOut);
+    pOut = nullptr;
+    EXPECT_EQ(ReadText(dir / "out"), row.stored) << row.load;
+    EXPECT_EQ(g_applied, row.applied) << row.load;
+  }
+}
+
+TEST(Settings, RunMenuWithSettingsFile) {
+  TestDir dir;
+  dir.Write("s", "0[1] 9\n");
+  ScriptedRun r = RunScripted("", [&] {
+    SettingsMenus m;
+    m.menu.ApplyFn = [](TextMenu* menu) {
+      return (printf("[[apply %d]]", static_cast<int>(menu->pItems[0].Value.Int)), 0);
+    };
+    m.items[2].Kind = TM_LOADFAIL;
+    m.items[2].Handler = [](TextMenu*, TextMenuItem*) { return (printf("[[loadfail]]"), 0); };
+    RunMenu(&m.menu, (dir / "s").c_str(), 0);
+    RunMenu(&m.menu, (dir / "missing").c_str(), 1);
+    printf("[[in %s]]", pIn ? "open" : "closed");
+  });
+  EXPECT_EQ(r.out, "[[apply 1]][[loadfail]][[in closed]]");
+  EXPECT_EQ(r.err, "WARNING: can't open file, " + (dir / "missing") + "\n");
+}
+
+TEST(Settings, StoreKeys) {
+  TestDir dir;
+  // A name refused by the file-name rule stores nothing; with
+  // store-and-exit alone, s stores to ./.settings and ends the program.
+  const std::string stored = "0[0] 9\n1[] 10\n4[0.000] 13\n3{\n0[0] 12\n}\n";
+  // The name rule refuses the "." of the scratch path: the name goes
+  // through the working directory.
+  ScriptedRun r = RunScripted("s\n/proc/self/cwd/set\ns\nno/slash\n\n~\ne\n", [&] {
+    if (chdir(dir.path().c_str()) != 0) return;
+    SettingsMenus m;
+    m.items[2] = Item("~e Exit", TM_EXIT);
+    m.menu.Flags = TMF_STOREASK | TMF_STOREEXIT | TMF_NORETURN | TMF_COMPACT;
+    RunMenu(&m.menu, nullptr, 1);
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Count(r.out, "Enter the settings file name: "), 2) << r.out << r.err;
+  EXPECT_EQ(Count(r.out, "Invalid character n\n/ was expected after \"\""), 1);
+  EXPECT_EQ(ReadText(dir / "set"), stored);
+  r = RunScripted("1\ns\n", [&] {
+    if (chdir(dir.path().c_str()) != 0) return;
+    SettingsMenus m;
+    m.menu.Flags = TMF_STOREEXIT | TMF_NORETURN;
+    RunMenu(&m.menu, nullptr, 1);
+    printf("[[not reached]]");
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Markers(r.out), "");
+  EXPECT_EQ(ReadText(dir / ".settings"), "0[1]" + stored.substr(4));
 }
 
 }  // namespace

@@ -5,15 +5,9 @@
 
 std::string FakeBinDir() { return std::string(SETUP_SOURCE_DIR) + "/tests/fakebin"; }
 
-std::string FakeBinPath(const std::optional<std::string>& rest) {
-  std::string tail;
-  if (rest) {
-    tail = *rest;
-  } else {
-    const char* path = std::getenv("PATH");
-    tail = path ? path : "/usr/bin:/bin";
-  }
-  return FakeBinDir() + ":" + tail;
+std::string FakeBinPath() {
+  const char* path = std::getenv("PATH");
+  return FakeBinDir() + ":" + (path ? path : "/usr/bin:/bin");
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)

@@ -19,9 +19,8 @@
 // Absolute path of tests/fakebin in the source tree.
 std::string FakeBinDir();
 
-// FakeBinDir() put before the given search path (the current PATH when
-// omitted, or /usr/bin:/bin when there is none).
-std::string FakeBinPath(const std::optional<std::string>& rest = std::nullopt);
+// FakeBinDir() put before the current PATH (or /usr/bin:/bin when there is none).
+std::string FakeBinPath();
 
 // Sets (or, with std::nullopt, removes) an environment variable for the
 // life of the object and puts the old value back afterwards.

@@ -2,8 +2,13 @@
 // tools/cowhost with the stand-in commands.
 #include "tests/support/SetupRun.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -43,7 +48,7 @@ std::string Lines(const std::string& head, const std::vector<std::string>& names
 
 SetupRun::SetupRun() {
   // The simulated drive's eject and volcheck replace the plain stand-ins.
-  System("cd '" + dir_.Path() + "' && mkdir -p layer h/bin && cp " + Src("tests/fakebin/*") +
+  System("cd '" + dir_.path() + "' && mkdir -p layer h/bin && cp " + Src("tests/fakebin/*") +
          " h/bin/ && cp -f " + Src("tools/floppy/*") + " h/bin/ && cp " + SetupProgram() +
          " h/bin/setup && printf 'help\\n' > h/bin/setup.hlp");
 }
@@ -53,7 +58,7 @@ std::string SetupRun::Unusable() {
   for (const char* tool : {"compress", "uncompress", "tar", "split"})
     if (std::system((std::string("command -v ") + tool + " >/dev/null").c_str()) != 0)
       return std::string("needs ") + tool;
-  RunResult r = RunProgram({{Src("tools/cowhost/cowhost"), "--", "true"}, {{"COWHOST_LIST", kLister}}, "", ""});
+  RunResult r = RunProgram({Src("tools/cowhost/cowhost"), "--", "true"}, {{"COWHOST_LIST", kLister}});
   return r.status == 0 ? "" : "the copy-on-write host is not available: " + r.err;
 }
 
@@ -107,22 +112,20 @@ void SetupRun::PackageSite(int pieces, const std::string& pkgList, const std::st
 
 RunResult SetupRun::Sh(const std::string& script, const std::string& input, const EnvChanges& env,
                        const std::string& cwd) const {
-  RunRequest req;
   // clang-format off
-  req.argv = {Src("tools/cowhost/cowhost"), "-u", dir_.Sub("layer"), "-p", dir_.Sub("preview"),
-              "-b", dir_.Sub("h") + ":/h", "-x", "/h", "-x", "/run", "-C", cwd,
+  const std::vector<std::string> argv = {Src("tools/cowhost/cowhost"), "-u", dir_ / "layer", "-p", dir_ / "preview",
+              "-b", (dir_ / "h") + ":/h", "-x", "/h", "-x", "/run", "-C", cwd,
               "--", "/bin/sh", "-c", "umask 022\n" + script};
   // clang-format on
-  req.env = env;  // the caller's values win
+  EnvChanges all = env;  // the caller's values win
   for (const char* name : {"FLOPPY_ROOT", "FAKE_SLEEP_LOG", "FAKE_CMD_LOG", "FAKE_WHOAMI",
                            "FAKE_DF_LAYOUT", "FAKE_EJECT_STATUS", "FAKE_VOLCHECK_STATUS"})
-    req.env.emplace(name, std::nullopt);
-  req.env.emplace("PATH", "/h/bin:/usr/sbin:/usr/bin:/sbin:/bin");
-  req.env.emplace("FAKE_DF_AVAIL", "100000");
-  req.env.emplace("FLOPPY_STATE", "/h/floppy");
-  req.env.emplace("COWHOST_LIST", kLister);
-  req.input = input;
-  return RunProgram(req);
+    all.emplace(name, std::nullopt);
+  all.emplace("PATH", "/h/bin:/usr/sbin:/usr/bin:/sbin:/bin");
+  all.emplace("FAKE_DF_AVAIL", "100000");
+  all.emplace("FLOPPY_STATE", "/h/floppy");
+  all.emplace("COWHOST_LIST", kLister);
+  return RunProgram(argv, all, input);
 }
 
 std::string SetupRun::Ls(const std::string& dir) const {
@@ -132,8 +135,45 @@ std::string SetupRun::Ls(const std::string& dir) const {
 
 std::string SetupRun::Changes(const std::string& prefix) const {
   std::string s;
-  std::istringstream in(ReadFile(dir_.Sub("preview")));
+  std::istringstream in(ReadText(dir_ / "preview"));
   for (std::string line; std::getline(in, line);)
     if (line.compare(line.find(" /") + 1, prefix.size(), prefix) == 0) s += line + "\n";
   return s;
 }
+
+// The child's standard streams are files in a scratch directory.
+RunResult RunProgram(const std::vector<std::string>& args, const EnvChanges& env,
+                     const std::string& input) {
+  RunResult result;
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  TestDir io("run");
+  const std::string in = io / "in", out = io / "out", err = io / "err";
+  WriteFile(in, input, 0600);
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+    if (dup2(open(in.c_str(), O_RDONLY | O_CLOEXEC), 0) < 0 ||
+        dup2(open(out.c_str(), flags, 0600), 1) < 0 || dup2(open(err.c_str(), flags, 0600), 2) < 0)
+      _exit(126);
+    // The environment changes come first: execvp looks along the child's PATH.
+    for (const auto& [name, value] : env)
+      value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    signal(SIGPIPE, SIG_DFL);
+    alarm(60);  // survives execvp
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.out = ReadText(out);
+  result.err = ReadText(err);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+std::string SetupProgram() { return std::string(SETUP_BINARY_DIR) + "/bin/setup"; }

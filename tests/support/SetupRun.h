@@ -16,12 +16,29 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RunProgram.h"
-#include "tests/support/Scratch.h"
+#include "utils/TestDir.h"
 
 #define PKG "SolarisTavrin7315"
 
+// Environment changes: a value sets the variable, std::nullopt removes it.
 using EnvChanges = std::map<std::string, std::optional<std::string>>;
+
+struct RunResult {
+  int status = -1;  // exit status; 128 + signal number when killed
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs argv (argv[0] looked up along the child's PATH) with the
+// environment changed by env and the whole of input as its standard input.
+// Its standard streams are files, so a chatty child never blocks on a full
+// pipe; one still running after 60 seconds gets SIGALRM (status 128 + 14),
+// so a broken test fails instead of hanging.
+RunResult RunProgram(const std::vector<std::string>& argv, const EnvChanges& env,
+                     const std::string& input = "");
+
+// The installer built beside the tests: SETUP_BINARY_DIR/bin/setup.
+std::string SetupProgram();
 
 class SetupRun {
  public:
@@ -29,7 +46,7 @@ class SetupRun {
   // Why whole-program runs cannot happen here; empty when they can.
   static std::string Unusable();
 
-  std::string Host(const std::string& rel) const { return dir_.Sub("h/" + rel); }
+  std::string Host(const std::string& rel) const { return (dir_ / "h/" + rel); }
   // Writes /h/<rel>, making its directories.
   void Put(const std::string& rel, const std::string& text, mode_t mode = 0644) const;
   // The list /h/<dir>/disks and a small file for each further name.
@@ -57,14 +74,14 @@ class SetupRun {
   // The names in a directory of the copy, one a line; "missing" when none.
   std::string Ls(const std::string& dir) const;
   // A file of the copy as the runs left it (files they changed only).
-  std::string Inside(const std::string& abs) const { return ReadFile(InLayer(abs)); }
-  std::string InLayer(const std::string& abs) const { return dir_.Sub("layer" + abs); }
+  std::string Inside(const std::string& abs) const { return ReadText(InLayer(abs)); }
+  std::string InLayer(const std::string& abs) const { return (dir_ / "layer" + abs); }
   std::string Log() const { return Inside("/tmp/setup.log"); }
   // The change list's lines for paths that begin with prefix.
   std::string Changes(const std::string& prefix = "/") const;
 
  private:
-  ScratchDir dir_{"setuprun"};
+  TestDir dir_{"setuprun"};
 };
 
 // The main menu as the installer draws it (the stand-in clear prints
