@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/support/ScriptTexts.h"
-#include "tests/support/Scenario.h"
+#include "tests/support/SetupRun.h"
 
 namespace {
 

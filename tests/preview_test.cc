@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/Scenario.h"
+#include "tests/support/SetupRun.h"
 
 namespace {
 

@@ -1,5 +1,8 @@
 // The install sources: an installation site, and a set of diskettes in
-// the simulated drive with the operator answering at the terminal.
+// the simulated drive with the operator answering at the terminal; the
+// sites and diskettes the installer makes, and installations from them.
+#include <gmock/gmock.h>
+
 #include <string>
 
 #include "tests/support/SetupRun.h"
@@ -96,6 +99,139 @@ TEST(Sources, Diskettes) {
                 "Msg\ndisks\nextra\npkg_tar.z1\npkg_tar.z2\npkg_tar.z3\nsetup.hlp\n");
     }
   }
+}
+
+// "Create an installation site.", and an installation started from the
+// site it made.
+using testing::HasSubstr;
+
+std::string SiteFiles(const std::string& site) {
+  std::string s = "+ d 0755 root root " + site + "\n";
+  for (const char* f : {"disks", "installfrom", "pkg_tar.z1", "pkg_tar.z2", "setup.hlp"})
+    s += "+ f 0644 root root " + site + "/" + f + "\n";
+  return s;
+}
+
+TEST(Site, MadeThenInstalledFrom) {
+  SKIP_UNLESS_HOST();
+  SetupRun h;
+  h.PackageSite();
+  const std::string site = "/opt/" PKG "Install";
+  RunResult r = h.Sh("/h/site/setup", "2\n\ny\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
+  EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
+  EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadText(h.Host("site/pkg_tar.z2")));
+  // The menu is shown again after the site is made.
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "
+                               "Do you want to use /opt? [y/n] "));
+  // The archive and the installer are not in the work area of a run from
+  // a site: only warnings.
+  EXPECT_THAT(h.Log(), HasSubstr("cp -p " PKG ".tar.Z setup setup.hlp " + site + "\n"));
+  EXPECT_THAT(h.Log(), HasSubstr("cp -p /tmp/ZantoInstall/pkg_tar.z2 " + site + "\n"));
+
+  // Made twice in the same place: the same site.
+  const std::string disks = h.Inside(site + "/disks");
+  r = h.Sh("/h/site/setup", "2\n\ny\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
+  EXPECT_EQ(h.Inside(site + "/disks"), disks);
+  EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
+
+  // "/" and "/export/" as the base; declined: nothing made.
+  r = h.Sh("/h/site/setup", "2\n/\n\ny\n2\n/export/\n\ny\n2\n\nn\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4u) << r.out;
+  EXPECT_EQ(h.Changes("/" PKG), SiteFiles("/" PKG "Install"));
+  EXPECT_EQ(h.Changes("/export/"), SiteFiles("/export/" PKG "Install"));
+  EXPECT_THAT(h.Log(), HasSubstr("mkdir -p /" PKG "Install\n"));
+  EXPECT_THAT(h.Log(), HasSubstr("mkdir -p /export//" PKG "Install\n"));
+  EXPECT_EQ(h.Changes("/opt"), SiteFiles(site));
+
+  // The operator puts the installer beside it; a run from there installs.
+  r = h.Sh("cp /h/bin/setup " + site + " && " + site + "/setup", "1\n\ny\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(h.Inside("/opt/Zanto/7315/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
+  EXPECT_EQ(h.Changes("/opt/Zanto/7315/ZantoPrint7315Tty"),
+            "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");
+  // Made again from the site itself: refused, the menu comes back.
+  r = h.Sh(site + "/setup", "2\n\ny\n\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr(site + " is the installation site setup was started from\n"
+                                      "Press <Return> to continue "));
+  // The site dialogue does not look for an earlier installation.
+  r = h.Sh("/h/site/setup", "2\n\nn\ne\n");
+  EXPECT_THAT(r.out,
+              HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "));
+
+}
+
+// Key h of the main menu opens the help file shipped beside the program;
+// Exit Help returns to the main menu.
+TEST(Site, HelpBesideTheProgram) {
+  SKIP_UNLESS_HOST();
+  SetupRun h;
+  h.PackageSite();
+  WriteFile(h.Host("site/setup.hlp"), ReadText(SETUP_BINARY_DIR "/bin/setup.hlp"));
+  RunResult r = h.Sh("/h/site/setup", "h\n2\nb\ne\ne\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, testing::HasSubstr("SolarisTavrin7315 Setup Help\n"));
+  EXPECT_THAT(r.out, testing::HasSubstr("\n e) Exit Help "));
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities\n"), 2u) << r.out;
+  EXPECT_EQ(Count(r.out, "SolarisTavrin7315 Setup Help\n"), 2u) << r.out;  // again after Back
+}
+
+// "Create installation diskettes." on the simulated drive of
+// tools/floppy, and an installation from the diskettes it wrote.
+TEST(Disks, ThreeDiskettesThenInstalledFrom) {
+  SKIP_UNLESS_HOST();
+  SetupRun h;
+  h.PackageSite(3, "",
+                "disks setup setup.hlp installfrom pkg_tar.z1\npkg_tar.z2\n\npkg_tar.z3\n"
+                "end_of_list\npkg_tar.z9\n");
+  // Three blank diskettes, the first one in the drive, the second holding
+  // an old file.
+  RunResult r = h.Sh(
+      "floppyctl init /h/floppy --blank 3 >/dev/null && echo old > "
+      "/h/floppy/disk2/old && /h/site/setup",
+      "3\n\n\ne\n");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  // The first diskette is in the drive already; the others are asked for.
+  EXPECT_EQ(r.out, "........" + std::string(kMainMenu) +
+                       "\nCreating diskette 1 ......\nCreating diskette 2 .\nPlease insert DOS "
+                       "formatted diskette (2) and press enter..\nCreating diskette 3 .\nPlease "
+                       "insert DOS formatted diskette (3) and press enter.." +
+                       kMainMenu + ".\n");
+  EXPECT_EQ(h.Ls("/h/floppy/disk1"), "disks\ninstallfrom\npkg_tar.z1\nsetup\nsetup.hlp\n");
+  EXPECT_EQ(h.Ls("/h/floppy/disk2"), "pkg_tar.z2\n");
+  EXPECT_EQ(h.Ls("/h/floppy/disk3"), "pkg_tar.z3\n");
+  // The marker was written before the list's files were copied.
+  EXPECT_EQ(ReadText(h.Host("floppy/disk1/installfrom")), "diskette");
+  EXPECT_EQ(ReadText(h.Host("floppy/disk3/pkg_tar.z3")), ReadText(h.Host("site/pkg_tar.z3")));
+
+  // The diskettes in the drive one after the other; the installer started
+  // from the first one reads them all and installs.
+  r = h.Sh(
+      "floppyctl init /h/drive2 --queue /h/floppy/disk1 /h/floppy/disk2 /h/floppy/disk3 "
+      ">/dev/null && floppyctl sync /h/drive2 && /floppy/floppy0/setup",
+      "\n\n1\n\ny\n", {{"FLOPPY_STATE", "/h/drive2"}});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, testing::HasSubstr("Reading diskette 3\n"));
+  EXPECT_EQ(h.Inside("/opt/Zanto/7315/setup7315.ran"), "setup7315 update\ncwd /opt/Zanto/7315\n");
+  EXPECT_EQ(h.Changes("/opt/Zanto/7315/ZantoPrint7315Tty"),
+            "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");
+}
+
+TEST(Disks, MissingList) {
+  SKIP_UNLESS_HOST();
+  SetupRun h;
+  h.PackageSite(2, "", "setup.hlp pkg_tar.z1\npkg_tar.z2\n");
+  RunResult r = h.Sh("floppyctl init /h/floppy --blank 2 >/dev/null && /h/site/setup manual", "3\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR: can't open file, ZantoInstall/disks\n");
+  // The marker is written before the list is read.
+  EXPECT_EQ(h.Inside("/tmp/ZantoInstall/installfrom"), "diskette");
 }
 
 }  // namespace
