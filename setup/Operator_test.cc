@@ -1,5 +1,6 @@
 // The operator's side: the directory dialogue and the wait for a diskette,
 // each on scripted keys.
+#include <gmock/gmock.h>
 #include <stdlib.h>
 
 #include <cerrno>
@@ -55,71 +56,48 @@ TEST(DirDialog, AnswersOtherThanAFullPathAreRefused) {
 // operator's keys from a file on standard input.
 const std::string kSource = std::filesystem::path(__FILE__).parent_path().parent_path();
 
-class Diskette : public testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directories(dir_ / "d1");
-    setenv("FLOPPY_STATE", (dir_ / "state").c_str(), 1);
-    setenv("FLOPPY_ROOT", (dir_ / "root").c_str(), 1);
+// TestDiskette, which no menu reaches, against the simulated drive of
+// tools/floppy on scripted keys; "[[...]]" holds the keys left unread.
+ScriptedRun Wait(const TestDir& d, const std::string& drive, const std::string& keys, int n) {
+  const std::string floppy = kSource + "/tools/floppy", env = "FLOPPY_STATE=" + (d / "state") +
+                                                            " FLOPPY_ROOT=" + (d / "root") + " ";
+  EXPECT_EQ(std::system((env + floppy + "/floppyctl init " + (d / "state ") + drive +
+                         " >/dev/null && " + env + floppy + "/floppyctl sync").c_str()),
+            0);
+  return RunScripted(keys, [&] {
+    setenv("FLOPPY_STATE", (d / "state").c_str(), 1);
+    setenv("FLOPPY_ROOT", (d / "root").c_str(), 1);
     unsetenv("FAKE_SLEEP_LOG");
     // eject and volcheck from the simulated drive, sleep from the stand-ins.
+    setenv("PATH", (floppy + ":" + kSource + "/tests/fakebin:/usr/bin:/bin").c_str(), 1);
     ResetSysCmdList();
-    setenv("PATH", (kSource + "/tools/floppy:" + kSource + "/tests/fakebin:/usr/bin:/bin").c_str(), 1);
     InitSysCmdList();
-    pZantoInstallDir = dir_.path().c_str();
-  }
-  void TearDown() override { std::freopen("/dev/null", "r", stdin); }
-
-  void Drive(const std::string& options) {
-    const std::string ctl = kSource + "/tools/floppy/floppyctl";
-    ASSERT_EQ(std::system((ctl + " init " + (dir_ / "state ") + options + " >/dev/null && " + ctl +
-                           " sync").c_str()),
-              0);
-  }
-  void Keys(const std::string& keys) {
-    ASSERT_NE(std::freopen(dir_.Write("keys", keys).c_str(), "r", stdin), nullptr);
-  }
-  std::string Rest() {
+    pZantoInstallDir = d.path().c_str();
+    TestDiskette(n);
     std::string rest;
     for (int c; (c = std::getchar()) != EOF;) rest += static_cast<char>(c);
-    return rest;
-  }
-
-  TestDir dir_{"diskette_test"};
-};
-
-TEST_F(Diskette, TestWaitsForADisketteUntilEndOfInput) {
-  Drive("--empty --queue " + (dir_ / "d1"));
-  Keys("\nrest");
-  testing::internal::CaptureStdout();
-  TestDiskette(2);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "Unable to detect the diskette.\nPlease insert install diskette 2 and press enter\n");
-  EXPECT_EQ(Rest(), "rest");
-
-  // A diskette already in the drive: no question at all.
-  Keys("x");
-  testing::internal::CaptureStdout();
-  TestDiskette(3);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(Rest(), "x");
-
-  // None, and nobody left at the terminal.
-  Drive("--empty");
-  Keys("");
-  EXPECT_EXIT(TestDiskette(1), testing::ExitedWithCode(1), "reading from standard input");
+    std::printf("[[%s]]", rest.c_str());
+  });
 }
 
-// The wait for the operator's key reports the end of the input, not an
-// error left over from an earlier call.
-TEST(DisketteDeathTest, EndOfInputAtWait) {
-  EXPECT_EXIT(
-      {
-        if (std::freopen("/dev/null", "r", stdin) == nullptr) std::exit(3);
-        errno = ENOENT;
-        WaitForEnter();
-      },
-      testing::ExitedWithCode(1), ": reading from standard input: end of input\n$");
+// With a diskette in the drive there is no question; without one the
+// operator is asked until one is there, and the end of the input ends the
+// program. The wait reports the end of the input, not an error left over
+// from an earlier call.
+TEST(Diskette, TestWaitsForADisketteUntilEndOfInput) {
+  TestDir d;
+  std::filesystem::create_directories(d / "d1");
+  const std::string asked =
+      "Unable to detect the diskette.\nPlease insert install diskette 2 and press enter\n";
+  ScriptedRun r = Wait(d, "--empty --queue " + (d / "d1"), "\nrest", 2);
+  EXPECT_EQ(r.out, asked + "[[rest]]");
+  r = Wait(d, "--queue " + (d / "d1"), "x", 3);
+  EXPECT_EQ(r.out, "[[x]]");
+  r = Wait(d, "--empty", "", 1);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, testing::EndsWith("reading from standard input: end of input\n"));
+  r = RunScripted("", [] { errno = ENOENT, WaitForEnter(); });
+  EXPECT_EQ(r.err, "\nsetup: reading from standard input: end of input\n");
 }
 
 }  // namespace

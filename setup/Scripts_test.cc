@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/ScriptTexts.h"
 #include "utils/TestDir.h"
 #include "utils/utils.h"
 
@@ -23,16 +22,35 @@ std::string Text(const ScriptPart* text, const char* app, const char* file) {
   return s;
 }
 
-// Every text to the byte, with a plain driver directory and one that
-// must be quoted.
+// Every text to the byte; a driver directory that is no plain word is
+// quoted wherever it stands.
 TEST(Scripts, Texts) {
-  for (const auto& [app, quoted] : {std::pair<std::string, std::string>{"/opt/Zanto/7315",
-                                                                        "/opt/Zanto/7315"},
-                                    {"/it's dir", "'/it'\\''s dir'"}}) {
-    EXPECT_EQ(Text(WrapperText, app.c_str(), "tavrin"), WrapperScript(quoted, "tavrin"));
-    EXPECT_EQ(Text(InterfaceText, app.c_str(), nullptr), InterfaceScript(quoted));
-    EXPECT_EQ(Text(TtyInterfaceText, app.c_str(), nullptr), TtyInterfaceScript(quoted));
-    EXPECT_EQ(Text(RcScriptText, app.c_str(), nullptr), RcScript(quoted));
+  const std::string args =
+      "\nTavrinPrinter=`/usr/bin/basename $0`\nTavrinRequest_id=$1\nTavrinUser_name=$2\n"
+      "TavrinTitle=$3\nTavrinCopies=$4\nTavrinOption_list=$5\nexport \tTavrinPrinter "
+      "TavrinRequest_id TavrinUser_name TavrinTitle TavrinCopies TavrinOption_list\n\nshift 5\n\n"
+      "cd /a\n";
+  const struct { const ScriptPart* text; const char* file; std::string want; } cases[] = {
+      {WrapperText, "tavrin",
+       "#! /usr/bin/sh\n\nTavrinFileSourceDir=`pwd`\nexport TavrinFileSourceDir\ncd /a\n/a/tavrin $*\n"},
+      {InterfaceText, nullptr,
+       "#! /usr/bin/sh\n\nTavrinPrinterInterface=\"interface\"\nexport \tTavrinPrinterInterface\n" +
+           args + "[ -f /a/zanto7315.log ] && rm -f /a/zanto7315.log\n\n/a/zanto7315 $* > "
+           "/a/zanto7315.log 2>/a/zanto7315.log\nexit 0\n"},
+      {TtyInterfaceText, nullptr,
+       "#! /usr/bin/sh\n\n" + args + "\nif [ -f settings/$TavrinPrinter ]; then \n/usr/bin/tavrin "
+       "-d$TavrinPrinter -ssettings/$TavrinPrinter -n $*\nelse\n\t/usr/bin/tavrin -d$TavrinPrinter "
+       "-n $*\nfi\nexit 0\n"},
+      {RcScriptText, nullptr,
+       "case $1 in\n'start')\n\techo \"Starting Zanto Print Demon.\"\n\t[ -f /a/TavrinD ] && "
+       "/a/TavrinD &\n\t;;\n'stop')\n\techo \"Stoping Zanto Print Demon.\"\n\t[ -f /a/TavrinDStop ] "
+       "&& /a/TavrinDStop\n\t;;\nesac\n"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Text(c.text, "/a", c.file), c.want);
+    std::string quoted = c.want;
+    for (size_t at; (at = quoted.find("/a")) != std::string::npos;)
+      quoted.replace(at, 2, "'/it'\\''s dir'");
+    EXPECT_EQ(Text(c.text, "/it's dir", c.file), quoted);
   }
 }
 
