@@ -8,6 +8,8 @@
 
 namespace {
 
+using Earlier = HostTest;
+
 const char kSavedLp[] = "#!/bin/sh\n# the system's lp\n";
 const char kSavedLpr[] = "#!/bin/sh\n# the system's lpr\n";
 const char kMarkedLp[] = "#!/bin/sh\nKDLM_HOME=/opt/old/home\nexec \"$KDLM_HOME/bin/kdlm\"\n";
@@ -53,8 +55,7 @@ RunResult PlantAndRun(SetupRun& h, const std::string& lp, const std::string& pri
   return h.Sh("/h/site/setup manual; st=$?" + ShowLeft("after") + "exit $st", "e\n");
 }
 
-TEST(Earlier, RemovesTheEarlierProduct) {
-  SKIP_UNLESS_HOST();
+TEST_F(Earlier, RemovesTheEarlierProduct) {
   // q1 with a comment, a comment line, blanks before '#', an empty line, a
   // line of blanks, a name ended by a tab; then a long list whose last
   // queue is handled too.
@@ -88,8 +89,7 @@ TEST(Earlier, RemovesTheEarlierProduct) {
 // The printer list and model directory are beside the home as written:
 // a trailing slash makes the home itself their directory, and a long
 // home is not cut into another, existing directory.
-TEST(Earlier, PathsBesideTheHome) {
-  SKIP_UNLESS_HOST();
+TEST_F(Earlier, PathsBesideTheHome) {
   const std::string longDir = "/opt/old/" + std::string(250, 'x');
   const std::string cutDir = longDir.substr(0, 255);
   const struct {
@@ -122,8 +122,7 @@ TEST(Earlier, PathsBesideTheHome) {
 
 // Other lp commands, unsafe homes (the removal would reach the root, or
 // nowhere certain) and a missing save directory: nothing is touched.
-TEST(Earlier, LeavesOtherProductsAlone) {
-  SKIP_UNLESS_HOST();
+TEST_F(Earlier, LeavesOtherProductsAlone) {
   const std::string warn = "WARNING: the earlier product's home \"";
   const std::string unsafe =
       "\" (from /usr/bin/lp) is not a safe absolute path; nothing removed "

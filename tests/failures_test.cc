@@ -7,6 +7,10 @@
 
 namespace {
 
+using Failures = HostTest;
+using Hostile = HostTest;
+using Lock = HostTest;
+
 const char kInstall[] = "1\n\ny\n";
 // Made before the package list is read, and left when the run stops there.
 const std::string kDirs =
@@ -24,8 +28,7 @@ std::string Without(const std::string& list, const std::string& prefix) {
   return s;
 }
 
-TEST(Failures, EveryStopIsReportedAndTidied) {
-  SKIP_UNLESS_HOST();
+TEST_F(Failures, EveryStopIsReportedAndTidied) {
   const Scenario cases[] = {
       {"a package without its list", "", "/h/site/setup", kInstall, 1,
        "ERROR: can't open file, /tmp/ZantoInstall/pkg/pkg.list\n", kDirs, kOnlyTheLog,
@@ -84,8 +87,7 @@ const char kHelpCopy[] = "+ f 0644 root root /tmp/setup.hlp\n";
 const std::string kKeepRm =
     "mkdir /h/keep && printf '#!/bin/sh\\n' > /h/keep/rm && chmod 755 /h/keep/rm && ";
 
-TEST(Hostile, PlantedBeforeTheRun) {
-  SKIP_UNLESS_HOST();
+TEST_F(Hostile, PlantedBeforeTheRun) {
   const std::string unsafe = "ERROR: unsafe path ";
   const std::string site = "/opt/" PKG "Install";
   const Scenario attacks[] = {
@@ -174,8 +176,7 @@ TEST(Hostile, PlantedBeforeTheRun) {
 
 // Each race is run 20 times; the attacker swaps as fast as it can while
 // root works. No run may reach the victim.
-TEST(Hostile, RacesDuringTheRun) {
-  SKIP_UNLESS_HOST();
+TEST_F(Hostile, RacesDuringTheRun) {
   const struct {
     Scenario attack;
     std::string race;
@@ -206,8 +207,7 @@ const char kFirstAtMenu[] =
     "until grep -qs 'Enter option' /h/out; do :; done; ";
 const char kLock[] = "/run/setup-" PKG ".lock";
 
-TEST(Lock, OneRunAtATime) {
-  SKIP_UNLESS_HOST();
+TEST_F(Lock, OneRunAtATime) {
   const std::string lock = kLock;
   const Scenario cases[] = {
       {"a second run is refused and leaves the first's work alone; the first then installs", "",

@@ -7,14 +7,15 @@
 
 namespace {
 
+using Install = HostTest;
+
 using testing::HasSubstr;
 
 const std::string kAskOpt =
     "\nPress <Return> or enter the new installation directory [/opt]: Do you want to use /opt? "
     "[y/n] ";
 
-TEST(Install, FullInstallFromSite) {
-  SKIP_UNLESS_HOST();
+TEST_F(Install, FullInstallFromSite) {
   SetupRun h;
   // Only words that begin with pkg_tar. are pieces, and the marker ends
   // its line's names: the archive is pieces 1 and 2 once each.
@@ -52,8 +53,7 @@ TEST(Install, FullInstallFromSite) {
 }
 
 // The directory dialogue over several installations on one machine.
-TEST(Install, DirectoryDialogue) {
-  SKIP_UNLESS_HOST();
+TEST_F(Install, DirectoryDialogue) {
   SetupRun h;
   h.PackageSite();
   // "opt" is refused, /export/opt becomes the default, answers other than
@@ -130,8 +130,7 @@ TEST(Install, DirectoryDialogue) {
   EXPECT_THAT(r.err, HasSubstr("reading from standard input"));
 }
 
-TEST(Install, NotRoot) {
-  SKIP_UNLESS_HOST();
+TEST_F(Install, NotRoot) {
   SetupRun h;
   h.PackageSite();
   for (const char* who : {"joe", ""}) {
@@ -147,8 +146,7 @@ TEST(Install, NotRoot) {
 // A list is checked whole before its first line is applied: nothing of it
 // is done when any line is refused. (Each check on its own, and the line
 // count over joined lines: the unit tests of the list.)
-TEST(Install, Failures) {
-  SKIP_UNLESS_HOST();
+TEST_F(Install, Failures) {
   const std::string list = "ERROR: /tmp/ZantoInstall/pkg/pkg.list, line ";
   struct Case {
     std::string pkgList, disks, err;

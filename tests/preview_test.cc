@@ -11,6 +11,8 @@
 
 namespace {
 
+using Preview = HostTest;
+
 const char kInstall[] = "1\n\ny\n";
 const char kEnd[] = "\nNothing was changed on this host.\n";
 
@@ -30,8 +32,7 @@ std::string Sorted(const std::string& list) {
 
 // A previewed installation shows the screens of a real one and lists
 // exactly what a real one changes; the host keeps what it had.
-TEST(Preview, ListsWhatARealRunChanges) {
-  SKIP_UNLESS_HOST();
+TEST_F(Preview, ListsWhatARealRunChanges) {
   SetupRun real;
   real.PackageSite();
   RunResult r = real.Sh("/h/site/setup", kInstall);
@@ -49,8 +50,7 @@ TEST(Preview, ListsWhatARealRunChanges) {
   EXPECT_EQ(h.Changes(), before);
 }
 
-TEST(Preview, DiskettesRefusalsAndInterrupts) {
-  SKIP_UNLESS_HOST();
+TEST_F(Preview, DiskettesRefusalsAndInterrupts) {
   // From a diskette: the help file's copy and the work area are the run's
   // own, listed apart at the end.
   SetupRun d;

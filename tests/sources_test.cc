@@ -9,11 +9,14 @@
 
 namespace {
 
+using Sources = HostTest;
+using Site = HostTest;
+using Disks = HostTest;
+
 // Started from the work area itself, the site operation first removes
 // the work area's setup and setup.hlp: its own files. An old work
 // directory goes too.
-TEST(Sources, SiteIsTheWorkArea) {
-  SKIP_UNLESS_HOST();
+TEST_F(Sources, SiteIsTheWorkArea) {
   SetupRun h;
   h.Site("site", "disks installfrom pkg_tar.z1\n", {"setup.hlp", "pkg_tar.z1"});
   h.Sh("cp -p /h/site/* /tmp/ && mkdir /tmp/ZantoInstall && echo old > /tmp/ZantoInstall/stale");
@@ -38,8 +41,7 @@ TEST(Sources, SiteIsTheWorkArea) {
 // again, an eject that fails is retried after the operator's key, and a
 // wait that meets the end of the input ends the program (with no stale
 // error text). A first diskette without the list is refused.
-TEST(Sources, Diskettes) {
-  SKIP_UNLESS_HOST();
+TEST_F(Sources, Diskettes) {
   const std::string
       insert2 = "Please insert install diskette 2 and press enter\n",
       insert3 = "Please insert install diskette 3 and press enter\n",
@@ -112,8 +114,7 @@ std::string SiteFiles(const std::string& site) {
   return s;
 }
 
-TEST(Site, MadeThenInstalledFrom) {
-  SKIP_UNLESS_HOST();
+TEST_F(Site, MadeThenInstalledFrom) {
   SetupRun h;
   h.PackageSite();
   const std::string site = "/opt/" PKG "Install";
@@ -169,8 +170,7 @@ TEST(Site, MadeThenInstalledFrom) {
 
 // Key h of the main menu opens the help file shipped beside the program;
 // Exit Help returns to the main menu.
-TEST(Site, HelpBesideTheProgram) {
-  SKIP_UNLESS_HOST();
+TEST_F(Site, HelpBesideTheProgram) {
   SetupRun h;
   h.PackageSite();
   WriteFile(h.Host("site/setup.hlp"), ReadText(SETUP_BINARY_DIR "/bin/setup.hlp"));
@@ -184,8 +184,7 @@ TEST(Site, HelpBesideTheProgram) {
 
 // "Create installation diskettes." on the simulated drive of
 // tools/floppy, and an installation from the diskettes it wrote.
-TEST(Disks, ThreeDiskettesThenInstalledFrom) {
-  SKIP_UNLESS_HOST();
+TEST_F(Disks, ThreeDiskettesThenInstalledFrom) {
   SetupRun h;
   h.PackageSite(3, "",
                 "disks setup setup.hlp installfrom pkg_tar.z1\npkg_tar.z2\n\npkg_tar.z3\n"
@@ -223,8 +222,7 @@ TEST(Disks, ThreeDiskettesThenInstalledFrom) {
             "+ f 4755 root root /opt/Zanto/7315/ZantoPrint7315Tty\n");
 }
 
-TEST(Disks, MissingList) {
-  SKIP_UNLESS_HOST();
+TEST_F(Disks, MissingList) {
   SetupRun h;
   h.PackageSite(2, "", "setup.hlp pkg_tar.z1\npkg_tar.z2\n");
   RunResult r = h.Sh("floppyctl init /h/floppy --blank 2 >/dev/null && /h/site/setup manual", "3\n");

@@ -8,6 +8,9 @@
 
 namespace {
 
+using Startup = HostTest;
+using Usage = HostTest;
+
 std::string SpaceMessage(const std::string& dir) {
   return "There isn't enough space in " + dir +
          " to perform the installation activities. The temporary work area should be at least "
@@ -20,8 +23,7 @@ std::string SpaceMessage(const std::string& dir) {
 // check, and so does one whose work directory's name would not fit a
 // path (relative names count as made absolute). 16602 KB (17000448
 // bytes) is just enough; 16601 KB is not.
-TEST(Startup, WorkAreaChecks) {
-  SKIP_UNLESS_HOST();
+TEST_F(Startup, WorkAreaChecks) {
   const std::string missing = "ERROR: can't locate file, /nonexistent\n";
   // 4082 characters: with "/ZantoInstall" just 4095.
   std::string longest = "/h";
@@ -59,8 +61,7 @@ TEST(Startup, WorkAreaChecks) {
 
 // The marker beside the program picks the source; a missing marker or a
 // lower-case 'd' means diskettes, anything else the site.
-TEST(Startup, InstallSourceMarker) {
-  SKIP_UNLESS_HOST();
+TEST_F(Startup, InstallSourceMarker) {
   const std::string diskette = "ERROR: can't locate install diskette 0\n";
   const std::string site = "ERROR: can't open file, /h/site/disks\n\n";
   const std::pair<std::optional<std::string>, std::string> cases[] = {{"diskette", diskette},
@@ -83,8 +84,7 @@ TEST(Startup, InstallSourceMarker) {
 // the clean-up takes the work area's files unless "manual". The diskette
 // brings setup.hlp; the installer and the archive are there from before.
 // A relative work area is taken from where the installer starts.
-TEST(Startup, WorkAreaAndCleanUp) {
-  SKIP_UNLESS_HOST();
+TEST_F(Startup, WorkAreaAndCleanUp) {
   struct Case {
     std::string args, area;
     bool kept;
@@ -121,8 +121,7 @@ TEST(Startup, WorkAreaAndCleanUp) {
 // setup --help, -h and --version: answered on standard output with status
 // 0 before anything else happens (no log, no lock, no command run), in any
 // position; every other word keeps its old meaning.
-TEST(Usage, HelpAndVersionChangeNothing) {
-  SKIP_UNLESS_HOST();
+TEST_F(Usage, HelpAndVersionChangeNothing) {
   SetupRun h;
   const RunResult help = h.Sh("/h/bin/setup --help");
   EXPECT_EQ(help.status, 0);

@@ -36,7 +36,22 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+// Why whole-program runs cannot happen here; empty when they can.
+std::string Unusable() {
+  if (geteuid() != 0) return "needs root";
+  for (const char* tool : {"compress", "uncompress", "tar", "split"})
+    if (std::system((std::string("command -v ") + tool + " >/dev/null").c_str()) != 0)
+      return std::string("needs ") + tool;
+  RunResult r = RunProgram({Src("tools/cowhost/cowhost"), "--", "true"}, {{"COWHOST_LIST", kLister}});
+  return r.status == 0 ? "" : "the copy-on-write host is not available: " + r.err;
+}
+
 }  // namespace
+
+void HostTest::SetUp() {
+  static const std::string why = Unusable();
+  if (!why.empty()) GTEST_SKIP() << "whole-program runs: " << why;
+}
 
 const char kMainMenu[] =
     "\f\n                       Install Print Driver and Utilities\n\n"
@@ -65,15 +80,6 @@ SetupRun::SetupRun() {
   System("cd '" + dir_.path() + "' && mkdir -p layer h/bin && cp " + Src("tests/fakebin/*") +
          " h/bin/ && cp -f " + Src("tools/floppy/*") + " h/bin/ && cp " + SetupProgram() +
          " h/bin/setup && printf 'help\\n' > h/bin/setup.hlp");
-}
-
-std::string SetupRun::Unusable() {
-  if (geteuid() != 0) return "needs root";
-  for (const char* tool : {"compress", "uncompress", "tar", "split"})
-    if (std::system((std::string("command -v ") + tool + " >/dev/null").c_str()) != 0)
-      return std::string("needs ") + tool;
-  RunResult r = RunProgram({Src("tools/cowhost/cowhost"), "--", "true"}, {{"COWHOST_LIST", kLister}});
-  return r.status == 0 ? "" : "the copy-on-write host is not available: " + r.err;
 }
 
 void SetupRun::Put(const std::string& rel, const std::string& text, mode_t mode) const {

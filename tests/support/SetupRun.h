@@ -43,8 +43,6 @@ std::string SetupProgram();
 class SetupRun {
  public:
   SetupRun();
-  // Why whole-program runs cannot happen here; empty when they can.
-  static std::string Unusable();
 
   std::string Host(const std::string& rel) const { return (dir_ / "h/" + rel); }
   // Writes /h/<rel>, making its directories.
@@ -84,6 +82,13 @@ class SetupRun {
   TestDir dir_{"setuprun"};
 };
 
+// Every whole-program test's fixture: skipped, with the reason, where such
+// runs cannot happen (not root, no overlays, a tool missing).
+class HostTest : public testing::Test {
+ protected:
+  void SetUp() override;
+};
+
 // The main menu as the installer draws it (the stand-in clear prints
 // nothing), up to and including its prompt.
 extern const char kMainMenu[];
@@ -97,12 +102,6 @@ std::string Lines(const std::string& head, const std::vector<std::string>& names
 
 // The log's first line.
 inline const std::string kLogStart = "/usr/bin/chmod  666 /tmp/setup.log\n";
-
-#define SKIP_UNLESS_HOST()                                           \
-  do {                                                               \
-    static const std::string why = SetupRun::Unusable();             \
-    if (!why.empty()) GTEST_SKIP() << "whole-program runs: " << why; \
-  } while (0)
 
 // Table-driven whole-program scenarios: plant on a fresh copy of the host,
 // run the installer (optionally while an attacker races it), and compare
