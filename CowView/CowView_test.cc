@@ -2,17 +2,14 @@
 // changes is listed and reaches neither the host nor the mount table.
 #include "CowView/CowView.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "utils/TestDir.h"
@@ -93,13 +90,10 @@ TEST(View, ChangesStayInTheView) {
   const std::string dir = t.path();
   WriteFile(dir + "/keep", "keep\n");
   WriteFile(dir + "/gone", "gone\n");
-  const std::string listFile = dir + ".list";
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
+  const ChildRun r = RunChild("", [&] {
     std::vector<std::string> changes;
     std::string why;
-    int status = RunInView(
+    const int status = RunInView(
         [&] {
           WriteFile(dir + "/keep", "changed\n");
           WriteFile(dir + "/new", "new\n", 0600);
@@ -107,14 +101,9 @@ TEST(View, ChangesStayInTheView) {
           return 7;
         },
         &changes, &why);
-    std::ofstream(listFile) << status << "\n" << why << Joined(changes);
-    _exit(0);
-  }
-  int ws = 0;
-  ASSERT_EQ(waitpid(pid, &ws, 0), pid);
-  const std::string list = ReadText(listFile);
-  std::remove(listFile.c_str());
-  EXPECT_EQ(list, "7\n- f 0644 root root " + dir + "/gone\n~ f 0644 root root " + dir +
+    std::printf("%d\n%s%s", status, why.c_str(), Joined(changes).c_str());
+  });
+  EXPECT_EQ(r.out, "7\n- f 0644 root root " + dir + "/gone\n~ f 0644 root root " + dir +
                       "/keep\n+ f 0600 root root " + dir + "/new\n");
   EXPECT_EQ(ReadText(dir + "/keep"), "keep\n");
   EXPECT_EQ(ReadText(dir + "/gone"), "gone\n");

@@ -5,13 +5,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,21 +74,11 @@ class SysCmdTest : public ::testing::Test {
     return testing::internal::GetCapturedStdout();
   }
   // Standard output and error of the body run in a child, both into one
-  // file as when the installer's output is redirected: standard output is
-  // then fully buffered, so only flushes keep the order.
+  // file as when the installer's output is redirected.
   std::string Redirected(const std::function<void()>& body) const {
-    const std::string file = scratch_ / "redirected";
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (!std::freopen(file.c_str(), "w", stdout) || dup2(fileno(stdout), 2) != 2) _exit(99);
-      body();
-      std::fflush(stdout);
-      _exit(0);
-    }
-    int status = -1;
-    EXPECT_TRUE(waitpid(pid, &status, 0) == pid && status == 0);
-    return At(ReadText(file));
+    const ChildRun r = RunChild("", body, true);
+    EXPECT_EQ(r.status, 0);
+    return At(r.out);
   }
   // Starts the log as a first logged call does, then forgets its lines and pauses.
   void StartLog() {

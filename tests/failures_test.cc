@@ -60,6 +60,11 @@ TEST_F(Failures, EveryStopIsReportedAndTidied) {
        "echo 'exit 3' >> tree/pkg/setup7315"},
       {"a NUL typed into an answer takes nothing from the next one", "", "/h/site/setup",
        std::string("\0\ne\n", 4), 0, "", "", kOnlyTheLog, "setup.log\n"},
+      {"diskettes from a site without its list: the marker is written first",
+       "printf 'setup.hlp pkg_tar.z1\\npkg_tar.z2\\n' > /h/site/disks && "
+       "floppyctl init /h/floppy --blank 2 >/dev/null", "/h/site/setup manual", "3\n", 1,
+       "ERROR: can't open file, ZantoInstall/disks\n", "+ d 0755 root root /tmp/ZantoInstall\n",
+       "cat /tmp/ZantoInstall/installfrom", "diskette"},
       {"the end of input at the directory prompt", "", "/h/site/setup", "1\n", 1,
        "\nsetup: reading from standard input: end of input\n", "", kOnlyTheLog, "setup.log\n"},
       {"Ctrl-C while the package's set-up program runs", "", "/h/site/setup", kInstall, 130,

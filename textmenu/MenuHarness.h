@@ -3,12 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "SysCmd/SysCmd.h"
@@ -16,36 +12,19 @@
 #include "utils/TestDir.h"
 #include "utils/utils.h"
 
-struct ScriptedRun {
-  std::string out;  // everything written to standard output
-  std::string err;  // everything written to standard error
-  int status;       // exit status; 0 when the body returned; 128+n on signal n
-};
+using ScriptedRun = ChildRun;
 
-// Runs body in a forked child with the given standard input. A fake clear
-// command that prints nothing stands in for the real one.
+// Runs body in a forked child (RunChild) with the given standard input. A
+// fake clear command that prints nothing stands in for the real one.
 inline ScriptedRun RunScripted(const std::string& input, const std::function<void()>& body) {
-  TestDir io;
-  io.Write("in", input);
-  io.Write("clear", "#!/bin/sh\nexit 0\n", 0755);
-  fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
-    if (!freopen((io / "in").c_str(), "r", stdin) || !freopen((io / "out").c_str(), "w", stdout) ||
-        !freopen((io / "err").c_str(), "w", stderr))
-      _exit(99);
-    ComList[CMD_CLEAR].pPath = io.path().c_str();
+  TestDir bin;
+  bin.Write("clear", "#!/bin/sh\nexit 0\n", 0755);
+  return RunChild(input, [&] {
+    ComList[CMD_CLEAR].pPath = bin.path().c_str();
     static char name[] = "setup";
     my_name = name;
     body();
-    fflush(nullptr);
-    _exit(0);
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  return {ReadText(io / "out"), ReadText(io / "err"),
-          WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus)};
+  });
 }
 
 // Item builders for small test menus.

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -51,4 +55,35 @@ inline bool Exists(const std::string& path) {
 inline int FileMode(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+struct ChildRun {
+  std::string out;  // everything written to standard output
+  std::string err;  // everything written to standard error
+  int status;       // exit status; 0 when the body returned; 128+n on signal n
+};
+
+// Runs body in a forked child with input as its standard input and its
+// output in files. With oneFile standard error shares standard output's
+// file, as when a program's output is redirected: standard output is then
+// fully buffered, so only flushes keep the order.
+inline ChildRun RunChild(const std::string& input, const std::function<void()>& body,
+                         bool oneFile = false) {
+  TestDir io("child");
+  io.Write("in", input);
+  std::fflush(nullptr);
+  if (fork() == 0) {
+    // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
+    if (!std::freopen((io / "in").c_str(), "r", stdin) ||
+        !std::freopen((io / "out").c_str(), "w", stdout) ||
+        (oneFile ? dup2(1, 2) != 2 : !std::freopen((io / "err").c_str(), "w", stderr)))
+      _exit(99);
+    body();
+    std::fflush(nullptr);
+    _exit(0);
+  }
+  int ws = 0;
+  wait(&ws);
+  return {ReadText(io / "out"), ReadText(io / "err"),
+          WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws)};
 }

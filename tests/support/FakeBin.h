@@ -9,8 +9,7 @@
 //           and one file system with that free space; with FAKE_DF_AVAIL
 //           unset it runs the real df.
 //   eject, volcheck
-//           append "NAME ARGS" to $FAKE_CMD_LOG when set and exit with
-//           $FAKE_EJECT_STATUS / $FAKE_VOLCHECK_STATUS (0 when unset).
+//           do nothing.
 #pragma once
 
 #include <optional>

@@ -138,8 +138,7 @@ RunResult SetupRun::Sh(const std::string& script, const std::string& input, cons
               "--", "/bin/sh", "-c", "umask 022\n" + script};
   // clang-format on
   EnvChanges all = env;  // the caller's values win
-  for (const char* name : {"FLOPPY_ROOT", "FAKE_SLEEP_LOG", "FAKE_CMD_LOG", "FAKE_WHOAMI",
-                           "FAKE_DF_LAYOUT", "FAKE_EJECT_STATUS", "FAKE_VOLCHECK_STATUS"})
+  for (const char* name : {"FLOPPY_ROOT", "FAKE_SLEEP_LOG", "FAKE_WHOAMI"})
     all.emplace(name, std::nullopt);
   all.emplace("PATH", "/h/bin:/usr/sbin:/usr/bin:/sbin:/bin");
   all.emplace("FAKE_DF_AVAIL", "100000");

@@ -1,8 +1,8 @@
 #!/bin/sh
-# Tests of cowhost. Needs root and overlay support; reports itself skipped
-# (status 77) otherwise. Binds and kept layers are what every whole-program
-# test runs on; here: what the list says of each kind of change, and that
-# the host stays as it was.
+# Tests of cowhost and the whole-program test wrapper.  Needs root and
+# overlay support; reports itself skipped (status 77) otherwise. Binds and
+# kept layers are what every whole-program test runs on; here: what the
+# list says of each kind of change, and that the host stays as it was.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 cd /  # the working directory is tested below; elsewhere it must not matter
@@ -89,6 +89,19 @@ expect "relative command from a directory the copy does not show" "127 1" \
 mkdir -p "$t/notalayer"; echo x >"$t/notalayer/f"
 "$cow" -u "$t/notalayer" true 2>/dev/null
 expect "a foreign non-empty directory is refused as a layer, and kept" "2 x" "$? $(cat "$t/notalayer/f")"
+
+# The whole-program test wrapper: stand-ins first on PATH, the simulated
+# drive before them, stdin and stdout passed through, results in OUT.
+floppy=$(cd "$here/../floppy" && pwd -P)
+mkdir -p "$t/img1" "$t/img2"; echo one >"$t/img1/pkg_tar.z1"
+"$floppy/floppyctl" init "$t/state" --queue "$t/img1" "$t/img2"
+out=$(printf 'typed\n' | "$here/run-setup-test" -f "$t/state" "$t/out" sh -c '
+  read line; echo "$line"; cat /floppy/floppy0/pkg_tar.z1; whoami; command -v eject
+  eject -f; volcheck; echo two > /floppy/floppy0/pkg_tar.z2; echo log > /tmp/setup.log; exit 4')
+expect "wrapper: status, stdin, drive, stand-ins" "4 typed one root $floppy/eject" "$? $(echo $out)"
+expect "wrapper: status file, log, written diskette, list without the drive" \
+  "4 log two + f 0644 root root /tmp/setup.log" \
+  "$(cat "$t/out/status" "$t/out/setup.log" "$t/img2/pkg_tar.z2" "$t/out/preview" | tr '\n' ' ' | sed 's/ $//')"
 
 [ $failures = 0 ] || { echo "cowhost_test: $failures failed"; exit 1; }
 echo "cowhost_test: all passed"
