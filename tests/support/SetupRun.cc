@@ -4,13 +4,9 @@
 
 #include <gmock/gmock.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -154,30 +150,17 @@ std::string SetupRun::Ls(const std::string& dir) const {
 
 std::string SetupRun::Changes(const std::string& prefix) const {
   std::string s;
-  std::istringstream in(ReadText(dir_ / "preview"));
-  for (std::string line; std::getline(in, line);)
+  for (const std::string& line : SplitLines(ReadText(dir_ / "preview")))
     if (line.compare(line.find(" /") + 1, prefix.size(), prefix) == 0) s += line + "\n";
   return s;
 }
 
-// The child's standard streams are files in a scratch directory.
 RunResult RunProgram(const std::vector<std::string>& args, const EnvChanges& env,
                      const std::string& input) {
-  RunResult result;
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  TestDir io("run");
-  const std::string in = io / "in", out = io / "out", err = io / "err";
-  WriteFile(in, input, 0600);
-  std::fflush(nullptr);
-  pid_t pid = fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-    if (dup2(open(in.c_str(), O_RDONLY | O_CLOEXEC), 0) < 0 ||
-        dup2(open(out.c_str(), flags, 0600), 1) < 0 || dup2(open(err.c_str(), flags, 0600), 2) < 0)
-      _exit(126);
+  return RunChild(input, [&] {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     // The environment changes come first: execvp looks along the child's PATH.
     for (const auto& [name, value] : env)
       value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
@@ -185,14 +168,7 @@ RunResult RunProgram(const std::vector<std::string>& args, const EnvChanges& env
     alarm(60);  // survives execvp
     execvp(argv[0], argv.data());
     _exit(127);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.out = ReadText(out);
-  result.err = ReadText(err);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  });
 }
 
 std::string SetupProgram() { return std::string(SETUP_BINARY_DIR) + "/bin/setup"; }

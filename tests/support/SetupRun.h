@@ -23,17 +23,13 @@
 // Environment changes: a value sets the variable, std::nullopt removes it.
 using EnvChanges = std::map<std::string, std::optional<std::string>>;
 
-struct RunResult {
-  int status = -1;  // exit status; 128 + signal number when killed
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
+using RunResult = ChildRun;
 
-// Runs argv (argv[0] looked up along the child's PATH) with the
-// environment changed by env and the whole of input as its standard input.
-// Its standard streams are files, so a chatty child never blocks on a full
-// pipe; one still running after 60 seconds gets SIGALRM (status 128 + 14),
-// so a broken test fails instead of hanging.
+// Runs argv (argv[0] looked up along the child's PATH) in RunChild with
+// the environment changed by env. Its standard streams are files, so a
+// chatty child never blocks on a full pipe; one still running after 60
+// seconds gets SIGALRM (status 128 + 14), so a broken test fails instead of
+// hanging.
 RunResult RunProgram(const std::vector<std::string>& argv, const EnvChanges& env,
                      const std::string& input = "");
 
