@@ -30,11 +30,8 @@ TEST(PkgList, ModesAsChmodReadsThem) {
 
 TEST(PkgList, LinesRefusedBeforeTheyAreApplied) {
   const std::string cut(130, 'c');
-  const struct {
-    std::string line;
-    bool complete;
-    const char* err;  // null: accepted
-  } cases[] = {
+  // err: null when the line is accepted.
+  const struct { std::string line; bool complete; const char* err; } cases[] = {
       {"prog mode 755 owner\n", true, nullptr},       // a keyword without a value is ignored
       {"prog colour -red mode -w\n", true, nullptr},  // unknown pairs are not looked at
       {"prog bat ../x\n", true, nullptr},             // a bad wrapper is only skipped when applied
@@ -93,11 +90,7 @@ TEST(PkgList, OnlyThisDriversWrappersAreReplaced) {
 // What the whole-program tests leave out; the end of the list is a line
 // that is exactly the marker, and nothing after it is looked at.
 TEST(DisksList, Lines) {
-  const struct {
-    std::string text;
-    bool stopAtWord;
-    DisksLines lines;
-  } cases[] = {
+  const struct { std::string text; bool stopAtWord; DisksLines lines; } cases[] = {
       {"a\nend_of_list \nb\nend_of_list\n../x\n", false, {{"a"}, {"end_of_list"}, {"b"}}},
       {"disks a end_of_list b\nc\n", false, {{"disks", "a", "end_of_list", "b"}, {"c"}}},
       {"disks a end_of_list ../b\nc\n", true, {{"disks", "a"}, {"c"}}},
@@ -114,9 +107,7 @@ TEST(DisksList, Lines) {
 // Lists that cannot be used end the program before anything is copied.
 TEST(DisksListDeathTest, Refused) {
   const std::string err = "^ERROR: the list /m/disks ";
-  const struct {
-    std::string text, why;
-  } cases[] = {
+  const struct { std::string text, why; } cases[] = {
       {"disks ../etc/passwd\n", "names \"../etc/passwd\", which is not a plain file name\n$"},
       {"disks\n/etc/shadow\n", "names \"/etc/shadow\", which is not a plain file name\n$"},
       {"a .\n", "names \".\", which is not a plain file name\n$"},
@@ -153,9 +144,7 @@ TEST(GenZFileDeathTest, Refused) {
   pTmpDir = pLogPath = t.path().c_str();
   pZantoInstallDir = work.c_str();
   t.Write("ZantoInstall/pkg_tar.z1", "one.");
-  const struct {
-    std::string disks, err;
-  } cases[] = {
+  const struct { std::string disks, err; } cases[] = {
       // Tabs do not separate pieces here: no piece has that name.
       {"disks pkg_tar.z1\tpkg_tar.z1\n", ""},
       // A piece name must stay inside the work directory, and whole.
@@ -174,12 +163,7 @@ TEST(GenZFileDeathTest, Refused) {
 // GetFileLine hands them over.
 TEST(EarlierProduct, HomeFromTheFirstBytesOfLp) {
   const std::string filler = "#!/bin/sh\n" + std::string(1975, '#') + "\n";  // 1986 bytes
-  const struct {
-    std::string head;
-    bool marked;
-    std::string home;
-    bool cut;
-  } cases[] = {
+  const struct { std::string head; bool marked; std::string home; bool cut; } cases[] = {
       {"#!/bin/sh\nKDLM_HOME=/opt/old/home\nexec kdlm\n", true, "/opt/old/home", false},
       {"#!/bin/sh\r\nKDLM_HOME=/opt/a\r\nKDLM_HOME=/opt/b\n", true, "/opt/a", false},
       {std::string("#!/bin/sh\nKDLM_HOME=/opt/x") + '\0' + "y\n", true, "/opt/x", false},
@@ -223,34 +207,16 @@ std::string Read(const std::vector<std::string>& pieces) {
   bool lineStart = true;
   for (size_t i = 0; i < pieces.size(); i++) {
     std::string name;
-    switch (EarlierQueueName(pieces[i].c_str(), i + 1 == pieces.size(), &lineStart, &name)) {
-      case QUEUE_NONE:
-        out += "-";
-        break;
-      case QUEUE_NAME:
-        out += "+" + name;
-        break;
-      case QUEUE_CUT:
-        out += ">";
-        break;
-      case QUEUE_LONG_LINE:
-        out += "~";
-        break;
-      case QUEUE_REFUSED:
-        out += "!" + name;
-        break;
-    }
-    out += " ";
+    const int kind = EarlierQueueName(pieces[i].c_str(), i + 1 == pieces.size(), &lineStart, &name);
+    out += std::string("-+>~!").at(kind) +
+           (kind == QUEUE_NAME || kind == QUEUE_REFUSED ? name : "") + " ";
   }
   return out;
 }
 
 TEST(EarlierProduct, QueueNamesOfThePrinterList) {
   const std::string blanks(505, ' '), long510(510, 'l');
-  const struct {
-    std::vector<std::string> pieces;
-    std::string want;
-  } cases[] = {
+  const struct { std::vector<std::string> pieces; std::string want; } cases[] = {
       {{"q1  # first queue\n", "#skipped\n", "  #old\n", "\n", "   \n", "q2\tmore\n", "last"},
        "+q1 - +old - - +q2 +last "},
       {{"../x\n", "a\\/b\n", "q\\nx\n", std::string(128, 'n') + "\n"}, "!../x !a/b !q\nx > "},

@@ -29,11 +29,7 @@ TEST(DirDialog, AnswersOtherThanAFullPathAreRefused) {
   // behind a path is cut off.
   // 255 characters fit; 256 are refused, never cut.
   const std::string fits = "/" + std::string(254, 'a'), longer = "/" + std::string(255, 'b');
-  const struct {
-    std::string input;
-    int refused;
-    std::string end;
-  } cases[] = {
+  const struct { std::string input; int refused; std::string end; } cases[] = {
       {"opt\n\n\nn\n", 1, "[[0 /opt]]"},
       {"/export/opt\r\n\ny\n", 0, "[[1 /export/opt]]"},
       {longer + "\n\n\nn\n", 1, "[[0 /opt]]"},

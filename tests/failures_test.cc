@@ -76,10 +76,7 @@ TEST_F(Failures, EveryStopIsReportedAndTidied) {
        "until grep -qs 'Enter option' /h/out; do :; done; kill -INT $pid; wait $pid",
        "", 130, "\nsetup: interrupted\n", "", kOnlyTheLog, "setup.log\n"},
   };
-  for (const Scenario& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunScenario(c);
-  }
+  for (const Scenario& c : cases) RunScenario(c);
 }
 
 // The installer on a hostile host: an unprivileged user (uid 65534) plants
@@ -173,19 +170,13 @@ TEST_F(Hostile, PlantedBeforeTheRun) {
       {"a caller's mask of 000 opens nothing to others", "", "umask 000; /h/site/setup manual",
        "e\n", 0, "", "+ d 0755 root root /tmp/ZantoInstall\n"},
   };
-  for (const Scenario& a : attacks) {
-    SCOPED_TRACE(a.name);
-    RunScenario(a);
-  }
+  for (const Scenario& a : attacks) RunScenario(a);
 }
 
 // Each race is run 20 times; the attacker swaps as fast as it can while
 // root works. No run may reach the victim.
 TEST_F(Hostile, RacesDuringTheRun) {
-  const struct {
-    Scenario attack;
-    std::string race;
-  } races[] = {
+  const struct { Scenario attack; std::string race; } races[] = {
       {{"the driver directory made and re-moded while links come and go", "", "/h/site/setup",
         kInstallAtTmp, 0, "",
         "^[+~] . [0-7]+ [a-z]+ [a-z]+ (/tmp/Zanto|/etc/rc2.d/|/usr/bin/"
@@ -196,10 +187,8 @@ TEST_F(Hostile, RacesDuringTheRun) {
        "while :; do ln -s /etc/victim /tmp/l; echo x > /tmp/f; mv -f /tmp/l /tmp/setup.hlp; "
        "mv -f /tmp/f /tmp/setup.hlp; done 2>/dev/null"},
   };
-  for (const auto& r : races) {
-    SCOPED_TRACE(r.attack.name);
+  for (const auto& r : races)
     for (int round = 0; round < 20; ++round) RunScenario(r.attack, r.race);
-  }
 }
 
 // One installer run at a time: a second run is refused while the first
@@ -237,10 +226,7 @@ TEST_F(Lock, OneRunAtATime) {
        AS_NOBODY "sh -c 'ln -s /etc/victim /tmp/setup-" PKG ".lock; touch /tmp/setup.lock'",
        "/h/site/setup", "e\n", 0, "", ""},
   };
-  for (const Scenario& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunScenario(c);
-  }
+  for (const Scenario& c : cases) RunScenario(c);
 }
 
 }  // namespace

@@ -148,9 +148,7 @@ TEST_F(Install, NotRoot) {
 // count over joined lines: the unit tests of the list.)
 TEST_F(Install, Failures) {
   const std::string list = "ERROR: /tmp/ZantoInstall/pkg/pkg.list, line ";
-  struct Case {
-    std::string pkgList, disks, err;
-  } cases[] = {
+  struct Case { std::string pkgList, disks, err; } cases[] = {
       // A keyword holding ',' is no keyword, though ",mode,bat," is in the
       // list; every named file must be in the package.
       {"README mode,bat 700 mode 600\nmissing mode 600 bat missing\nTavrinD mode 700\n", "",
@@ -261,9 +259,7 @@ TEST_F(Earlier, RemovesTheEarlierProduct) {
 TEST_F(Earlier, PathsBesideTheHome) {
   const std::string longDir = "/opt/old/" + std::string(250, 'x');
   const std::string cutDir = longDir.substr(0, 255);
-  const struct {
-    std::string home, dir, err, queues;
-  } cases[] = {
+  const struct { std::string home, dir, err, queues; } cases[] = {
       {"/opt/old/home/", "/opt/old/home",
        "WARNING: can't open file, /opt/old/home/Zanto_printers\n", ""},
       {longDir + "/home", longDir, "",
@@ -296,9 +292,7 @@ TEST_F(Earlier, LeavesOtherProductsAlone) {
   const std::string unsafe =
       "\" (from /usr/bin/lp) is not a safe absolute path; nothing removed "
       "or restored\n";
-  struct Case {
-    std::string lp, more, err;
-  };
+  struct Case { std::string lp, more, err; };
   std::vector<Case> cases = {
       {"#!/bin/sh\nexec /usr/lib/lp/real-lp \"$@\"\n", "", ""},
       {"#!/bin/sh\n" + std::string(1990, '#') + "\nKDLM_HOME=/opt/old/home\n", "", ""},

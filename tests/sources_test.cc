@@ -51,10 +51,8 @@ TEST_F(Sources, Diskettes) {
       one = "..Reading diskette 1\n...Reading diskette 2\n",
       eof = "\nsetup: reading from standard input: end of input\n",
       end = ".Reading diskette 3\n" + insert3 + ".." + kMainMenu;
-  struct Case {
-    std::string drive, args, input, out, err;  // err: a part of it when the run fails
-    int status;
-  } cases[] = {
+  // err: a part of it when the run fails
+  struct Case { std::string drive, args, input, out, err; int status; } cases[] = {
       {"--queue /h/d1 /h/d2 /h/d3", "", "\n\ne\n", one + insert2 + end + "...\n", "", 0},
       {"--queue /h/d1 /h/d3 /h/d2 /h/d3", " manual", "\n\n\ne\n",
        one + insert2 + insert2 + end + "\n", "", 0},

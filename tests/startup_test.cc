@@ -29,21 +29,18 @@ TEST_F(Startup, WorkAreaChecks) {
   std::string longest = "/h";
   while (longest.size() < 4082)
     longest += "/" + std::string(std::min<size_t>(200, 4081 - longest.size()), 'd');
-  const struct {
-    const char* kb;
-    std::string args, out;
-    int status;
-  } cases[] = {{"1", " /nonexistent", missing, 2},
-               {"1", " manual /nonexistent", missing, 2},
-               {"1", " /nonexistent manual /tmp", missing, 2},
-               {"16601", " /big", SpaceMessage("/big"), 1},
-               {"16601", " " + longest, SpaceMessage(longest), 1},
-               {"16601", " " + longest + "d", "ERROR: can't locate file, " + longest + "d\n", 2},
-               {"16601", " " + longest.substr(1) + "d/",
-                "ERROR: can't locate file, " + longest.substr(1) + "d/\n", 2},
-               {"16601", "", SpaceMessage("/tmp"), 1},
-               // A dot for each logged command: log set-up, two copies, the clean-up.
-               {"16602", "", "..." + std::string(kMainMenu) + ".\n", 0}};
+  const struct { const char* kb; std::string args, out; int status; } cases[] = {
+      {"1", " /nonexistent", missing, 2}, {"1", " manual /nonexistent", missing, 2},
+      {"1", " /nonexistent manual /tmp", missing, 2},
+      {"16601", " /big", SpaceMessage("/big"), 1},
+      {"16601", " " + longest, SpaceMessage(longest), 1},
+      {"16601", " " + longest + "d", "ERROR: can't locate file, " + longest + "d\n", 2},
+      {"16601", " " + longest.substr(1) + "d/",
+       "ERROR: can't locate file, " + longest.substr(1) + "d/\n", 2},
+      {"16601", "", SpaceMessage("/tmp"), 1},
+      // A dot for each logged command: log set-up, two copies, the clean-up.
+      {"16602", "", "..." + std::string(kMainMenu) + ".\n", 0},
+  };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.kb) + c.args);
     SetupRun h;
@@ -64,11 +61,9 @@ TEST_F(Startup, WorkAreaChecks) {
 TEST_F(Startup, InstallSourceMarker) {
   const std::string diskette = "ERROR: can't locate install diskette 0\n";
   const std::string site = "ERROR: can't open file, /h/site/disks\n\n";
-  const std::pair<std::optional<std::string>, std::string> cases[] = {{"diskette", diskette},
-                                                                      {"installation site", site},
-                                                                      {"", site},
-                                                                      {"Diskette", site},
-                                                                      {std::nullopt, diskette}};
+  const std::pair<std::optional<std::string>, std::string> cases[] = {
+      {"diskette", diskette}, {"installation site", site}, {"", site}, {"Diskette", site},
+      {std::nullopt, diskette}};
   for (const auto& [marker, err] : cases) {
     SCOPED_TRACE(marker.value_or("(none)"));
     SetupRun h;

@@ -214,6 +214,7 @@ std::string Installed(const std::string& app, const std::string& parent) {
 }
 
 void RunScenario(const Scenario& a, const std::string& race) {
+  SCOPED_TRACE(a.name);
   SetupRun h;
   h.PackageSite(2, a.pkgList, "disks setup.hlp pkg_tar.z1\npkg_tar.z2\n", a.tree);
   if (a.diskette) {
