@@ -40,7 +40,7 @@ TEST_F(Sources, SiteIsTheWorkArea) {
 // their numbers after an eject; a wrong one is ejected and asked for
 // again, an eject that fails is retried after the operator's key, and a
 // wait that meets the end of the input ends the program (with no stale
-// error text). A first diskette without the list is refused.
+// error text).
 TEST_F(Sources, Diskettes) {
   const std::string
       insert2 = "Please insert install diskette 2 and press enter\n",
@@ -60,15 +60,13 @@ TEST_F(Sources, Diskettes) {
        one + busy + busy + insert2 + end + "\n", "eject: Device busy\neject: Device busy\n", 0},
       {"--queue /h/d1", " manual", "\n", one + insert2 + insert2, eof, 1},
       {"--fail-ejects 1000 --queue /h/d1", " manual", "", one + busy, eof, 1},
-      {"--queue /h/d0", "", "e\n", "", "ERROR: can't locate install diskette 0\n", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.drive);
     SetupRun h;
-    // The first diskette's list names the files of d2 and d3 too; d0 has no list.
+    // The first diskette's list names the files of d2 and d3 too.
     h.Files("d1", "disks setup.hlp pkg_tar.z1\npkg_tar.z2\npkg_tar.z3 extra\n",
-            {"setup.hlp", "pkg_tar.z1", "../d2/pkg_tar.z2", "../d3/pkg_tar.z3", "../d3/extra",
-             "../d0/setup.hlp"});
+            {"setup.hlp", "pkg_tar.z1", "../d2/pkg_tar.z2", "../d3/pkg_tar.z3", "../d3/extra"});
     h.Sh("floppyctl init /h/floppy " + c.drive +
          " && floppyctl sync && echo old > /tmp/" PKG ".tar.Z");
     RunResult r = h.Sh("/h/bin/setup" + c.args, c.input);

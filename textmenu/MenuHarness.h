@@ -33,11 +33,7 @@ inline TextMenuItem Item(const char* name, int kind, TextMenuItemFn handler = nu
 }
 inline TextMenuItem Choice(const char* name, const char* list, intptr_t def,
                            const char* format = nullptr) {
-  return {.pName = name,
-          .Kind = TM_CHOICE,
-          .pList = list,
-          .Default = {def},
-          .pRule = format,
+  return {.pName = name, .Kind = TM_CHOICE, .pList = list, .Default = {def}, .pRule = format,
           .SavedValue = -1};
 }
 inline TextMenuItem Entry(const char* name, int kind, const char* prompt, const char* rule) {
@@ -54,14 +50,11 @@ inline TextMenu Menu(const char* title, TextMenuItem* items, uint16_t flags, int
 // The screen of the menu drawn once, then "[[n]]" with the count PrintMenu
 // returned.
 inline std::string Draw(TextMenu* menu) {
-  return RunScripted("",
-                     [menu] {
-                       int map[TM_MAP_SIZE];
-                       int longest = InitMenu(menu, map);
-                       printf("[[%d]]",
-                              PrintMenu(menu, longest, static_cast<int>(strlen(menu->pTitle))));
-                     })
-      .out;
+  return RunScripted("", [menu] {
+           int map[TM_MAP_SIZE];
+           const int longest = InitMenu(menu, map);
+           printf("[[%d]]", PrintMenu(menu, longest, static_cast<int>(strlen(menu->pTitle))));
+         }).out;
 }
 
 // Test handlers print markers "[[...]]"; this returns them in order,

@@ -255,12 +255,9 @@ struct SettingsMenus {
       Entry("Count", TM_INT, "Count", nullptr),
       Item("Apply", TM_APPLY, [](TextMenu*, TextMenuItem*) { return (g_applied++, 0); }), End()};
   TextMenu sub = Menu("Sub", subItems, 0);
-  TextMenuItem items[6] = {Choice("Mode", "No,Yes", 0),
-                           Entry("Name", TM_NAME, "Name", nullptr),
-                           Item("Act", TM_ACTION),
-                           Item("More", TM_SUBMENU),
-                           Entry("Scale", TM_FLOAT, "Scale", nullptr),
-                           End()};
+  TextMenuItem items[6] = {Choice("Mode", "No,Yes", 0), Entry("Name", TM_NAME, "Name", nullptr),
+                           Item("Act", TM_ACTION), Item("More", TM_SUBMENU),
+                           Entry("Scale", TM_FLOAT, "Scale", nullptr), End()};
   TextMenu menu = Menu("Top", items, 0);
   int map[TM_MAP_SIZE];
   SettingsMenus() {
@@ -268,10 +265,7 @@ struct SettingsMenus {
     InitMenu(&menu, map);
     InitMenu(&sub, map);
   }
-  ~SettingsMenus() {
-    FreeMenu(&menu);
-    FreeMenu(&sub);
-  }
+  ~SettingsMenus() { FreeMenu(&menu), FreeMenu(&sub); }
 };
 
 TEST(Settings, LoadThenStore) {

@@ -13,15 +13,9 @@ std::string FakeBinPath() {
 ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)
     : name_(name) {
   if (const char* old = std::getenv(name.c_str())) old_ = old;
-  if (value)
-    setenv(name.c_str(), value->c_str(), 1);
-  else
-    unsetenv(name.c_str());
+  value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (old_)
-    setenv(name_.c_str(), old_->c_str(), 1);
-  else
-    unsetenv(name_.c_str());
+  old_ ? setenv(name_.c_str(), old_->c_str(), 1) : unsetenv(name_.c_str());
 }

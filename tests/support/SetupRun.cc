@@ -188,23 +188,15 @@ std::string RunChanges(const SetupRun& h, const std::string& before) {
 std::string Installed(const std::string& app, const std::string& parent) {
   std::vector<std::pair<std::string, std::string>> lines = {
       {"/etc/rc2.d/KZantoPrintD", "f 0744 root root"},
-      {"/etc/rc2.d/SZantoPrintD", "f 0744 root root"},
-      {app, "d 0775 root root"},
-      {app + "/.PrintError", "f 0666 root root"},
-      {app + "/README", "f 0644 root root"},
-      {app + "/TavrinD", "f 0755 root root"},
-      {app + "/TavrinDStop", "f 0744 root root"},
+      {"/etc/rc2.d/SZantoPrintD", "f 0744 root root"}, {app, "d 0775 root root"},
+      {app + "/.PrintError", "f 0666 root root"}, {app + "/README", "f 0644 root root"},
+      {app + "/TavrinD", "f 0755 root root"}, {app + "/TavrinDStop", "f 0744 root root"},
       {app + "/ZantoPrint7315", "f 4755 root root"},
-      {app + "/ZantoPrint7315Tty", "f 4755 root root"},
-      {app + "/fonts.dat", "f 0444 bin root"},
-      {app + "/setup7315", "f 0755 root root"},
-      {app + "/setup7315.ran", "f 0644 root root"},
-      {app + "/tavrin", "f 0755 root bin"},
-      {app + "/zanto7315", "f 0755 lp lp"},
-      {"/usr/bin/tavrin", "f 0755 root root"},
-      {"/usr/bin/zanto7315", "f 0755 root root"},
-      {"/var/spool/Zanto", "d 0775 root root"},
-      {"/var/spool/Zanto/7315", "d 0775 root root"},
+      {app + "/ZantoPrint7315Tty", "f 4755 root root"}, {app + "/fonts.dat", "f 0444 bin root"},
+      {app + "/setup7315", "f 0755 root root"}, {app + "/setup7315.ran", "f 0644 root root"},
+      {app + "/tavrin", "f 0755 root bin"}, {app + "/zanto7315", "f 0755 lp lp"},
+      {"/usr/bin/tavrin", "f 0755 root root"}, {"/usr/bin/zanto7315", "f 0755 root root"},
+      {"/var/spool/Zanto", "d 0775 root root"}, {"/var/spool/Zanto/7315", "d 0775 root root"},
   };
   if (!parent.empty()) lines.push_back({parent, "d 0755 root root"});
   std::sort(lines.begin(), lines.end());
