@@ -1,5 +1,6 @@
-// Start-up of the installer: the command line, the work area, the
-// free-space check, the choice of the install source and the clean-up.
+// Start-up of the installer: the command line (--help and --version
+// among it), the work area, the free-space check, the choice of the install
+// source and the clean-up.
 #include <gmock/gmock.h>
 
 #include <string>
