@@ -19,6 +19,16 @@
 
 namespace {
 
+// The work paths as the program starts with them, put back when a test
+// that pointed them into its scratch directory ends.
+struct WorkPaths {
+  ~WorkPaths() {
+    pTmpDir = "/tmp";
+    pZantoInstallDir = "/tmp/ZantoInstall";
+    pLogPath = ".";
+  }
+};
+
 TEST(PkgList, ModesAsChmodReadsThem) {
   for (const char* ok : {"755", "4755", "0", "0644", "u+s", "a-w", "-w", "+t", "g=u,o-rwx",
                          "u=", "ug+rwX", "a+rw-x", "o=g"})
@@ -60,6 +70,7 @@ TEST(PkgList, LinesRefusedBeforeTheyAreApplied) {
 // be a plain file of the package, counted in the file's own lines.
 TEST(PkgListDeathTest, NamesOnlyPlainFilesOfThePackage) {
   TestDir t;
+  WorkPaths restore;
   mkdir((t / "pkg").c_str(), 0755);
   mkdir((t / "pkg/sub").c_str(), 0755);
   t.Write("pkg/README", "");
@@ -139,6 +150,7 @@ TEST(GenZFileDeathTest, Refused) {
   setenv("PATH", (src + "/tests/fakebin:" + std::getenv("PATH")).c_str(), 1);
   InitSysCmdList();
   TestDir t;
+  WorkPaths restore;
   const std::string work = t / "ZantoInstall";
   std::filesystem::create_directory(work);
   pTmpDir = pLogPath = t.path().c_str();
@@ -155,7 +167,6 @@ TEST(GenZFileDeathTest, Refused) {
     t.Write("ZantoInstall/disks", c.disks);
     EXPECT_EXIT(GenZFile(), testing::ExitedWithCode(1), c.err) << c.disks;
   }
-  pLogPath = ".";  // the scratch directory goes with t
 }
 
 // What the removal of the earlier product reads: the home in its lp's
