@@ -14,6 +14,7 @@
 #include "SysCmd/SysCmd.h"
 #include "setup/Scripts.h"
 #include "setup/setup.h"
+#include "tests/support/FakeBin.h"
 #include "utils/TestDir.h"
 #include "utils/utils.h"
 
@@ -146,8 +147,7 @@ TEST(DisksListDeathTest, Refused) {
 // Joining the archive from its pieces: the lists it refuses, in a scratch
 // work area with the stand-in sleep first on PATH.
 TEST(GenZFileDeathTest, Refused) {
-  std::string src = std::filesystem::path(__FILE__).parent_path().parent_path().string();
-  setenv("PATH", (src + "/tests/fakebin:" + std::getenv("PATH")).c_str(), 1);
+  ScopedEnv path("PATH", FakeBinPath());
   InitSysCmdList();
   TestDir t;
   WorkPaths restore;

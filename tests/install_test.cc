@@ -34,7 +34,7 @@ TEST_F(Install, FullInstallFromSite) {
   EXPECT_EQ(r.err, "");
   // The menu ends after the installation.
   EXPECT_THAT(r.out, HasSubstr(kAskOpt));
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1) << r.out;
   EXPECT_THAT(r.out, HasSubstr("setup7315: update\n"));
   EXPECT_EQ(h.Changes("/tmp"), "+ f 0666 root root /tmp/setup.log\n");
   EXPECT_EQ(RunChanges(h, ""), Installed("/opt/Zanto/7315", "/opt/Zanto"));
@@ -53,7 +53,7 @@ TEST_F(Install, FullInstallFromSite) {
 
   const std::string cat = "/usr/bin/cat  /tmp/ZantoInstall/pkg_tar.z", into = " >> /tmp/ZantoInstall/" PKG ".tar.Z\n";
   EXPECT_THAT(h.Log(), HasSubstr(cat + "1" + into + cat + "2" + into + "/usr/bin/uncompress "));
-  EXPECT_EQ(Count(h.Log(), cat), 2u);
+  EXPECT_EQ(Count(h.Log(), cat), 2);
 }
 
 // The directory dialogue over several installations on one machine.
@@ -71,8 +71,8 @@ TEST_F(Install, DirectoryDialogue) {
                                "the new installation directory [/opt]: \nPress <Return> or enter "
                                "the new installation directory [/export/opt]: " +
                                ask + ask + ask + "\f"));
-  EXPECT_EQ(Count(h.Log(), "cat  /tmp/ZantoInstall/pkg_tar.z1 >> "), 2u);
-  EXPECT_EQ(Count(h.Log(), "tar xvfp "), 2u);
+  EXPECT_EQ(Count(h.Log(), "cat  /tmp/ZantoInstall/pkg_tar.z1 >> "), 2);
+  EXPECT_EQ(Count(h.Log(), "tar xvfp "), 2);
   EXPECT_EQ(h.Changes("/export"), "");
   EXPECT_EQ(h.Changes("/opt"), "");
   EXPECT_THAT(h.Inside("/etc/rc2.d/SZantoPrintD"), HasSubstr(" /usr/local/Zanto/7315/TavrinD &\n"));
@@ -137,8 +137,8 @@ TEST_F(Install, NotRoot) {
     RunResult r = h.Sh("/h/site/setup", "1\n", {{"FAKE_WHOAMI", who}});
     EXPECT_EQ(r.status, 1) << r.err;
     const std::string refusal = std::string(*who ? who : "unknown") + " is logged in\n";
-    EXPECT_EQ(Count(r.out, refusal + "You must become root to run setup\n"), 1u) << r.out;
-    EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1u) << r.out;
+    EXPECT_EQ(Count(r.out, refusal + "You must become root to run setup\n"), 1) << r.out;
+    EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 1) << r.out;
     EXPECT_EQ(h.Changes(), "+ f 0666 root root /tmp/setup.log\n");  // the work directory is gone
   }
 }

@@ -120,7 +120,7 @@ TEST_F(Site, MadeThenInstalledFrom) {
   EXPECT_EQ(h.Inside(site + "/installfrom"), "installation site");
   EXPECT_EQ(h.Inside(site + "/pkg_tar.z2"), ReadText(h.Host("site/pkg_tar.z2")));
   // The menu is shown again after the site is made.
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2u) << r.out;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 2) << r.out;
   EXPECT_THAT(r.out, HasSubstr("\nPress <Return> or enter the new installation directory [/opt]: "
                                "Do you want to use /opt? [y/n] "));
   // The archive and the installer are not in the work area of a run from
@@ -139,7 +139,7 @@ TEST_F(Site, MadeThenInstalledFrom) {
   // "/" and "/export/" as the base; declined: nothing made.
   r = h.Sh("/h/site/setup", "2\n/\n\ny\n2\n/export/\n\ny\n2\n\nn\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4u) << r.out;
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities"), 4) << r.out;
   EXPECT_EQ(h.Changes("/" PKG), SiteFiles("/" PKG "Install"));
   EXPECT_EQ(h.Changes("/export/"), SiteFiles("/export/" PKG "Install"));
   EXPECT_THAT(h.Log(), HasSubstr("mkdir -p /" PKG "Install\n"));
@@ -172,8 +172,8 @@ TEST_F(Site, HelpBesideTheProgram) {
   WriteFile(h.Host("site/setup.hlp"), ReadText(SETUP_BINARY_DIR "/bin/setup.hlp"));
   RunResult r = h.Sh("/h/site/setup", "h\n2\nb\ne\ne\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities\n"), 2u) << r.out;
-  EXPECT_EQ(Count(r.out, "SolarisTavrin7315 Setup Help\n"), 2u) << r.out;  // again after Back
+  EXPECT_EQ(Count(r.out, "Install Print Driver and Utilities\n"), 2) << r.out;
+  EXPECT_EQ(Count(r.out, "SolarisTavrin7315 Setup Help\n"), 2) << r.out;  // again after Back
 }
 
 // "Create installation diskettes." on the simulated drive of

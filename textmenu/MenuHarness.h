@@ -67,10 +67,3 @@ inline std::string Markers(const std::string& out) {
   }
   return result;
 }
-
-// Number of times text occurs in out.
-inline int Count(const std::string& out, const std::string& text) {
-  int n = 0;
-  for (size_t pos = 0; (pos = out.find(text, pos)) != std::string::npos; pos += text.size()) n++;
-  return n;
-}

@@ -57,6 +57,13 @@ inline int FileMode(const std::string& path) {
   return lstat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
 }
 
+// How often text occurs in out, not overlapping.
+inline int Count(const std::string& out, const std::string& text) {
+  int n = 0;
+  for (size_t pos = 0; (pos = out.find(text, pos)) != std::string::npos; pos += text.size()) n++;
+  return n;
+}
+
 struct ChildRun {
   std::string out;  // everything written to standard output
   std::string err;  // everything written to standard error

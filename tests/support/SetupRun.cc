@@ -58,12 +58,6 @@ const char kMainMenu[] =
     " \n\n"
     "Enter option or h for help: ";
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 std::string Lines(const std::string& head, const std::vector<std::string>& names,
                   const std::string& tail) {
   std::string s;

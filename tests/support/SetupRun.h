@@ -89,9 +89,6 @@ class HostTest : public testing::Test {
 // nothing), up to and including its prompt.
 extern const char kMainMenu[];
 
-// How often what occurs in text.
-size_t Count(const std::string& text, const std::string& what);
-
 // One line head + name + tail for each name.
 std::string Lines(const std::string& head, const std::vector<std::string>& names,
                   const std::string& tail = "");
