@@ -139,8 +139,9 @@ inline void Zero(void* block, unsigned slots) {
 
 // The search and the release shift by counts known only at run time.
 // Processors with BMI2 do that in one instruction that leaves the flags
-// alone; they get their own build of the two, chosen at load time.
-#if defined(__x86_64__) && defined(__GNUC__)
+// alone; they get their own build of the two, chosen at load time. GCC
+// only: clang 14 names the chosen function apart from the header's name.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define FAST_SHIFTS [[gnu::target_clones("arch=x86-64-v3", "default")]]
 #else
 #define FAST_SHIFTS
