@@ -49,14 +49,6 @@ void MarkRange(ChunkMeta* m, unsigned from, unsigned to) {
   return mem;
 }
 
-// How often releases have lately moved a bound, in 256ths: a running mean
-// over about the last sixteen. When they often do, a release stores the
-// bounds whatever they hold: the store the next request then waits for
-// costs less than a branch that goes either way at random. The rate is
-// tested first, as it changes seldom and so its branch is foreseen.
-int moveRate = 0;
-constexpr int kOftenMoves = 256 / 8;
-
 // Big blocks are separate allocations: PutMem gives them back to the
 // system, which must never happen to a chunk.
 [[gnu::noinline]] void* NewBig(uint32_t need) {
@@ -109,6 +101,14 @@ inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
     if (const unsigned slot = LongFit(m, slots); slot != kNone) return Take(m, slot, slots);
   return NewChunk(need);
 }
+
+// How often releases have lately moved a bound, in 256ths: a running mean
+// over about the last sixteen. When they often do, a release stores the
+// bounds whatever they hold: the store the next request then waits for
+// costs less than a branch that goes either way at random. The rate is
+// tested first, as it changes seldom and so its branch is foreseen.
+int moveRate = 0;
+constexpr int kOftenMoves = 256 / 8;
 
 // Releases of more than 64 slots: every bound starts over.
 [[gnu::noinline]] void PutLong(ChunkMeta* m, unsigned slot, unsigned slots) {
