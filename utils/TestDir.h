@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,7 +68,8 @@ inline int Count(const std::string& out, const std::string& text) {
 struct ChildRun {
   std::string out;  // everything written to standard output
   std::string err;  // everything written to standard error
-  int status;       // exit status; 0 when the body returned; 128+n on signal n
+  int status;       // exit status; 0 when the body returned; 128+n on signal n;
+                    // -1 when no child ran
 };
 
 // Runs body in a forked child with input as its standard input and its
@@ -79,7 +81,9 @@ inline ChildRun RunChild(const std::string& input, const std::function<void()>& 
   TestDir io("child");
   io.Write("in", input);
   std::fflush(nullptr);
-  if (fork() == 0) {
+  const pid_t pid = fork();
+  if (pid < 0) return {"", "fork failed", -1};
+  if (pid == 0) {
     // glibc's freopen keeps the descriptors 0, 1 and 2 for the new files.
     if (!std::freopen((io / "in").c_str(), "r", stdin) ||
         !std::freopen((io / "out").c_str(), "w", stdout) ||
@@ -89,8 +93,10 @@ inline ChildRun RunChild(const std::string& input, const std::function<void()>& 
     std::fflush(nullptr);
     _exit(0);
   }
+  // Only this child: the caller may have others of its own.
   int ws = 0;
-  wait(&ws);
+  while (waitpid(pid, &ws, 0) < 0)
+    if (errno != EINTR) return {"", "waitpid failed", -1};
   return {ReadText(io / "out"), ReadText(io / "err"),
           WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws)};
 }
