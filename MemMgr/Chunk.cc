@@ -7,6 +7,7 @@
 #include "MemMgr/SysMem.h"
 
 constinit uintptr_t ChunkSet::none_[1] = {};
+constinit ChunkMeta ChunkSet::empty_ = {};
 constinit ChunkSet chunkSet{};
 
 // Both tables at most half full; they double from 64 chunks.
@@ -44,6 +45,7 @@ void ChunkSet::Add(uintptr_t base) {
   std::memmove(at + 1, at, static_cast<size_t>(order_ + count_ - at) * sizeof(ChunkMeta*));
   *at = m;
   count_++;
+  first_ = order_[0];
 }
 
 Link* SmallBlockRecord(uintptr_t key) {

@@ -33,9 +33,9 @@ struct ChunkMeta {
   // No slot is free below the chunk or past it: the word below and the three
   // past it stay 0.
   uint64_t freeBits_[kWords + 4];
-  // low[n - 1]: no run of n free slots starts in a word below it (kWords:
-  // none in the chunk). A lower bound, so it may lag behind.
-  alignas(16) int16_t low[kBounds];
+  // may[n - 1], bit w: a run of n free slots may start in word w; clear,
+  // none does. It may be set with no such run left, never the other way.
+  alignas(64) uint64_t may[kBounds];
   uint16_t info[kSlots];
 
   uint64_t& free(unsigned word) { return freeBits_[word + 1]; }
@@ -74,6 +74,8 @@ class ChunkSet {
   bool Reserve();  // room for one more; false when the system has none
   void Add(uintptr_t base);
 
+  // The lowest chunk; before there is one, a stand-in with nothing free.
+  ChunkMeta* First() const { return first_; }
   ChunkMeta* const* begin() const { return order_; }
   ChunkMeta* const* end() const { return order_ + count_; }
 
@@ -85,6 +87,8 @@ class ChunkSet {
   size_t mask_ = 0;
   ChunkMeta** order_ = nullptr;  // ascending
   size_t count_ = 0;
+  static ChunkMeta empty_;
+  ChunkMeta* first_ = &empty_;
 };
 
 extern constinit ChunkSet chunkSet;

@@ -2,15 +2,9 @@
 // 64 slots are found a word at a time: the starts of every run of n in a
 // word, looking on into the next, are a few shifts and ands, found by
 // doubling (runs of 2 are a run and its neighbour, runs of 4 two runs of
-// 2, ...). Each need up to kBounds slots keeps the word where its search
-// may start; longer needs start from the last of those.
+// 2, ...). Each need up to kBounds slots keeps a mask of the words where
+// its runs may start; longer needs look in the last of those.
 #pragma once
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include <algorithm>
 
 #include "MemMgr/Chunk.h"
 
@@ -42,6 +36,13 @@ inline uint64_t RunStarts(uint64_t lo, uint64_t hi, Steps st) {
   return lo & ShiftDown(lo, hi, st.s3);
 }
 
+// Bits of `word` where n free bits in a row start inside it.
+inline uint64_t RunStartsIn(uint64_t word, Steps st) {
+  word &= word >> st.s1;
+  word &= word >> st.s2;
+  return word & word >> st.s3;
+}
+
 // The same for n up to 64, by doubling.
 inline uint64_t RunStarts(uint64_t lo, uint64_t hi, unsigned n) {
   unsigned len = 1;
@@ -52,36 +53,42 @@ inline uint64_t RunStarts(uint64_t lo, uint64_t hi, unsigned n) {
   return lo & ShiftDown(lo, hi, n - len);
 }
 
-// The bounds stay in order: a need's is never above a bigger need's, so
-// the bigger need's says whether a change is due.
+// A need's mask holds every bigger need's: a word with no run of n has
+// none longer, so a clear is for a need and all bigger ones and a set for
+// a need and all smaller ones. The masks change as whole vectors, so that
+// a load of one need's mask can take its value from the store before it.
+using Masks = uint64_t __attribute__((vector_size(64)));
 
-// No run of `slots` or more starts below `word`.
-inline void RaiseLow(ChunkMeta* m, unsigned slots, unsigned word) {
-  if (slots > kBounds) return;
-#if defined(__SSE2__)
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  const __m128i from = _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
-                                       _mm_set1_epi16(static_cast<int16_t>(slots - 2)));
-  const __m128i at = _mm_and_si128(from, _mm_set1_epi16(static_cast<int16_t>(word)));
-  _mm_store_si128(low, _mm_max_epi16(_mm_load_si128(low), at));
-#else
-  for (unsigned c = slots; c <= kBounds; c++) m->low[c - 1] = std::max(m->low[c - 1], static_cast<int16_t>(word));
-#endif
+// kNeeds[n]: all ones in the lanes of needs up to n. Tables rather than
+// compares, which GCC takes lane by lane.
+constexpr uint64_t kAll = ~uint64_t{0};
+alignas(64) constexpr Masks kNeeds[kBounds + 1] = {
+    {},
+    {kAll},
+    {kAll, kAll},
+    {kAll, kAll, kAll},
+    {kAll, kAll, kAll, kAll},
+    {kAll, kAll, kAll, kAll, kAll},
+    {kAll, kAll, kAll, kAll, kAll, kAll},
+    {kAll, kAll, kAll, kAll, kAll, kAll, kAll},
+    {kAll, kAll, kAll, kAll, kAll, kAll, kAll, kAll}};
+
+// No run of `slots` or more starts in the words of `words`.
+inline void Forget(ChunkMeta* m, unsigned slots, uint64_t words) {
+  auto* may = reinterpret_cast<Masks*>(m->may);
+  *may &= ~(~kNeeds[slots - 1] & words);
 }
 
-// A run of `slots` free slots (up to kBounds counted) now starts in `word`.
-inline void LowerLow(ChunkMeta* m, unsigned word, unsigned slots) {
-#if defined(__SSE2__)
-  auto* low = reinterpret_cast<__m128i*>(m->low);
-  const __m128i fits = _mm_cmplt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
-                                       _mm_set1_epi16(static_cast<int16_t>(std::min(slots, kBounds))));
-  const __m128i at = _mm_or_si128(_mm_and_si128(fits, _mm_set1_epi16(static_cast<int16_t>(word))),
-                                  _mm_andnot_si128(fits, _mm_set1_epi16(INT16_MAX)));
-  _mm_store_si128(low, _mm_min_epi16(_mm_load_si128(low), at));
-#else
-  for (unsigned c = 1; c <= std::min(slots, kBounds); c++)
-    m->low[c - 1] = std::min(m->low[c - 1], static_cast<int16_t>(word));
-#endif
+// Word `word` may hold runs of needs up to `needs` only.
+inline void Keep(ChunkMeta* m, unsigned needs, unsigned word) {
+  auto* may = reinterpret_cast<Masks*>(m->may);
+  *may &= kNeeds[needs] | ~(uint64_t{1} << word);
+}
+
+// Runs of up to `slots` free slots (kBounds counted) may start in `words`.
+inline void Allow(ChunkMeta* m, unsigned slots, uint64_t words) {
+  auto* may = reinterpret_cast<Masks*>(m->may);
+  *may |= kNeeds[slots] & words;
 }
 
 // The lowest slot where `slots` free slots in a row start, or kNone;

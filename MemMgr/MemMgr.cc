@@ -3,8 +3,8 @@
 //
 // A chunk's free slots are a bitmap (Chunk.h): a request clears the bits
 // of the lowest run long enough (Fit.h), a release sets its block's bits,
-// which merges it with whatever is free beside it, and lowers the bounds
-// where searches start. Nothing is allocated for either, so a release
+// which merges it with whatever is free beside it, and marks the words
+// where runs may now start. Nothing is allocated for either, so a release
 // cannot fail. Big blocks keep a link on UsedMemList. The common paths
 // stay in GetMem and PutMem; the rare ones are out of line.
 #include "MemMgr/MemMgr.h"
@@ -46,6 +46,7 @@ void MarkRange(ChunkMeta* m, unsigned from, unsigned to) {
   const unsigned slots = need / kSlot;
   m->info[0] = static_cast<uint16_t>(kUsed | slots);
   MarkRange<true>(m, slots, kSlots);
+  Allow(m, kBounds, ~uint64_t{0});
   return mem;
 }
 
@@ -80,6 +81,12 @@ Link* FindBig(uintptr_t addr) {
   }
 }
 
+// Records the block of `slots` slots at `slot` and gives its address.
+inline void* Hand(ChunkMeta* m, unsigned slot, unsigned slots) {
+  m->info[slot] = static_cast<uint16_t>(kUsed | slots);
+  return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
+}
+
 // Hands out `slots` slots from `slot`, free until now.
 inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
   if (slots <= 64) {  // two words at most
@@ -89,8 +96,7 @@ inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
   } else {
     MarkRange<false>(m, slot, slot + slots);
   }
-  m->info[slot] = static_cast<uint16_t>(kUsed | slots);
-  return reinterpret_cast<void*>(BaseOf(m) + slot * kSlot);
+  return Hand(m, slot, slots);
 }
 
 // Needs beyond kBounds slots, and big blocks.
@@ -102,23 +108,24 @@ inline void* Take(ChunkMeta* m, unsigned slot, unsigned slots) {
   return NewChunk(need);
 }
 
-// How often releases have lately moved a bound, in 256ths: a running mean
+// How often releases have lately added words, in 256ths: a running mean
 // over about the last sixteen. When they often do, a release stores the
-// bounds whatever they hold: the store the next request then waits for
+// masks whatever they hold: the store the next request then waits for
 // costs less than a branch that goes either way at random. The rate is
 // tested first, as it changes seldom and so its branch is foreseen.
 int moveRate = 0;
 constexpr int kOftenMoves = 256 / 8;
 
-// Releases of more than 64 slots: every bound starts over.
+// Releases of more than 64 slots: any word may have any run again.
 [[gnu::noinline]] void PutLong(ChunkMeta* m, unsigned slot, unsigned slots) {
   MarkRange<true>(m, slot, slot + slots);
-  LowerLow(m, 0, kBounds);
+  Allow(m, kBounds, ~uint64_t{0});
 }
 
 // Released memory reads as zero: up to 128 bytes in eight stores, some
-// of them the same, so that the size costs no branch.
-inline void Zero(void* block, unsigned slots) {
+// of them the same, so that the size costs no branch. Inlined by force:
+// GCC would call it.
+[[gnu::always_inline]] inline void Zero(void* block, unsigned slots) {
   auto* bytes = static_cast<char*>(block);
   if (slots > 8) {
     std::memset(bytes, 0, slots * kSlot);
@@ -147,26 +154,55 @@ inline void Zero(void* block, unsigned slots) {
 #define FAST_SHIFTS
 #endif
 
+// Needs up to kBounds slots that GetMem's first look did not meet: every
+// chunk, each word that may hold a run, looking on into the next word.
+[[gnu::noinline]] FAST_SHIFTS void* GetSearch(uint32_t need) {
+  const unsigned slots = need / kSlot;
+  const Steps steps = StepsFor(slots);
+  for (ChunkMeta* m : chunkSet) {
+    uint64_t gone = 0;  // words found with no run of the need
+    for (uint64_t words = m->may[slots - 1]; words != 0; words &= words - 1) {
+      const auto w = static_cast<unsigned>(__builtin_ctzll(words));
+      if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), steps); runs != 0) {
+        // Runs that start past the block are still whole; with none left,
+        // the word is gone for this need and bigger ones too.
+        const auto b = static_cast<unsigned>(__builtin_ctzll(runs));
+        Forget(m, slots, gone | static_cast<uint64_t>((runs >> b >> slots) == 0) << w);
+        return Take(m, w * 64 + b, slots);
+      }
+      gone |= words & -words;
+    }
+    if (gone != 0) Forget(m, slots, gone);
+  }
+  return NewChunk(need);
+}
+
 FAST_SHIFTS void* GetMem(int32_t size) {
   if (static_cast<uint32_t>(size) > kMaxAsk) return nullptr;  // negative, or too big to round
   const uint32_t need = (static_cast<uint32_t>(size) + 31) & ~uint32_t{15};
   const unsigned slots = need / kSlot;
   if (slots > kBounds) return GetLong(need);
-  const Steps steps = StepsFor(slots);
-  for (ChunkMeta* m : chunkSet) {
-    const auto first = static_cast<unsigned>(m->low[slots - 1]);
-    for (unsigned w = first; w < kWords; w++)
-      if (const uint64_t runs = RunStarts(m->free(w), m->free(w + 1), steps); runs != 0) {
-        // Runs that start past the block are still whole; with none left
-        // in the word, requests for as much or more look on from the next.
-        const auto b = static_cast<unsigned>(__builtin_ctzll(runs));
-        const unsigned next = w + ((runs >> b >> slots) == 0);
-        RaiseLow(m, slots, next);
-        return Take(m, w * 64 + b, slots);
-      }
-    if (first != kWords) RaiseLow(m, slots, kWords);
-  }
-  return NewChunk(need);
+  // Most requests are met inside the first word of the first chunk that
+  // may hold a run of the need; a run there that goes on into the next
+  // word starts after every run inside it, and is left to the search.
+  ChunkMeta* m = chunkSet.First();
+  const auto w = static_cast<unsigned>(std::countr_zero(m->may[slots - 1]));
+  const uint64_t word = m->free(w), runs = RunStartsIn(word, StepsFor(slots));
+  if (runs == 0) return GetSearch(need);
+  const auto b = static_cast<unsigned>(__builtin_ctzll(runs));
+  const uint64_t left = word & ~((~uint64_t{0} >> (64 - slots)) << b);
+  m->free(w) = left;
+  // The needs the word may still meet. None as big as this one when no
+  // run starts past the block and none can go on into the next word. And
+  // none longer than one plus its pairs of free slots in a row: a big
+  // take often leaves a word no room for small needs either, which
+  // would be a wasted look for each of them.
+  const uint64_t pairs = left & (left >> 1 | uint64_t{1} << 63);
+  const auto mayGoOn = static_cast<unsigned>(left >> 63);
+  const unsigned longest = Min(static_cast<unsigned>(std::popcount(pairs)) + (left != 0) + mayGoOn * kBounds, kBounds);
+  const bool noneAsBig = ((runs >> b >> slots) | mayGoOn) == 0;
+  Keep(m, noneAsBig ? Min(longest, slots - 1) : longest, w);
+  return Hand(m, w * 64 + b, slots);
 }
 
 FAST_SHIFTS void PutMem(void* block) {
@@ -189,14 +225,18 @@ FAST_SHIFTS void PutMem(void* block) {
     // The piece the block joins: the free slots right below it and right
     // above it, each counted to 63 at most (so a word of ones needs no
     // branch). A piece that reaches further was a run longer than every
-    // bound's need before, and they allow for it already.
+    // mask's need before, and they allow for it already.
     const bool endsInNext = b + slots >= 64;
     const uint64_t above = ShiftDown(endsInNext ? next : cur, endsInNext ? m->free(w + 2) : next, e);
     const auto down = static_cast<unsigned>(__builtin_clzll(~ShiftDown(prev, cur, b) | 1));
     const auto up = static_cast<unsigned>(__builtin_ctzll(~above | uint64_t{1} << 63));
-    const unsigned word = (slot - down) / 64, total = Min(down + slots + up, kBounds);
-    const bool moves = word < static_cast<unsigned>(m->low[total - 1]);
-    if (moveRate > kOftenMoves || moves) LowerLow(m, word, total);
+    // Runs new to the piece hold a slot of the block, so they start at
+    // most kBounds - 1 slots below it.
+    const unsigned from = (slot - Min(down, kBounds - 1)) / 64, to = (slot + slots - 1) / 64;
+    const unsigned total = Min(down + slots + up, kBounds);
+    const uint64_t words = (uint64_t{2} << to) - (uint64_t{1} << from);
+    const bool moves = (m->may[total - 1] & words) != words;  // the smaller needs' hold these
+    if (moveRate > kOftenMoves || moves) Allow(m, total, words);
     moveRate += ((static_cast<int>(moves) << 8) - moveRate) >> 4;
   }
   Zero(block, slots);
