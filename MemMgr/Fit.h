@@ -73,16 +73,10 @@ alignas(64) constexpr Masks kNeeds[kBounds + 1] = {
     {kAll, kAll, kAll, kAll, kAll, kAll, kAll},
     {kAll, kAll, kAll, kAll, kAll, kAll, kAll, kAll}};
 
-// No run of `slots` or more starts in the words of `words`.
-inline void Forget(ChunkMeta* m, unsigned slots, uint64_t words) {
+// The words of `words` may hold runs of needs up to `needs` only.
+inline void Keep(ChunkMeta* m, unsigned needs, uint64_t words) {
   auto* may = reinterpret_cast<Masks*>(m->may);
-  *may &= ~(~kNeeds[slots - 1] & words);
-}
-
-// Word `word` may hold runs of needs up to `needs` only.
-inline void Keep(ChunkMeta* m, unsigned needs, unsigned word) {
-  auto* may = reinterpret_cast<Masks*>(m->may);
-  *may &= kNeeds[needs] | ~(uint64_t{1} << word);
+  *may &= kNeeds[needs] | ~words;
 }
 
 // Runs of up to `slots` free slots (kBounds counted) may start in `words`.

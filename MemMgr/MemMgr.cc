@@ -168,12 +168,12 @@ constexpr int kOftenMoves = 256 / 8;
         // Runs that start past the block are still whole; with none left,
         // the word is gone for this need and bigger ones too.
         const auto b = static_cast<unsigned>(__builtin_ctzll(runs));
-        Forget(m, slots, gone | static_cast<uint64_t>((runs >> b >> slots) == 0) << w);
+        Keep(m, slots - 1, gone | static_cast<uint64_t>((runs >> b >> slots) == 0) << w);
         return Take(m, w * 64 + b, slots);
       }
       gone |= words & -words;
     }
-    if (gone != 0) Forget(m, slots, gone);
+    if (gone != 0) Keep(m, slots - 1, gone);
   }
   return NewChunk(need);
 }
@@ -202,7 +202,7 @@ FAST_SHIFTS void* GetMem(int32_t size) {
   const auto mayGoOn = static_cast<unsigned>(left >> 63);
   const unsigned longest = Min(static_cast<unsigned>(std::popcount(pairs)) + (left != 0) + mayGoOn * kBounds, kBounds);
   const bool noneAsBig = ((runs >> b >> slots) | mayGoOn) == 0;
-  Keep(m, noneAsBig ? Min(longest, slots - 1) : longest, w);
+  Keep(m, noneAsBig ? Min(longest, slots - 1) : longest, uint64_t{1} << w);
   return Hand(m, w * 64 + b, slots);
 }
 
